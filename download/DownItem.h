@@ -1,0 +1,33 @@
+#pragma once
+// One queued download: the URL to fetch, the temporary file that receives the body, and the
+// operations through which the download engine hands the result back to its owner.
+
+#include <string>
+#include <thread>
+
+class CItem;
+struct CurlSession; // the libcurl state of a running transfer (download engine internal)
+
+class CDownItem
+{
+public:
+    CDownItem();          // reserves a fresh temporary file name (download_N)
+    virtual ~CDownItem(); // deletes the temporary file
+    CDownItem(const CDownItem&) = delete;
+    CDownItem& operator=(const CDownItem&) = delete;
+
+    std::string url;
+    std::string localFile;
+    int downloadStatus = 0; // 0 ok, 1 not started, 2 network failure, 3 HTTP failure; then OnDownloaded's result
+    std::thread workerThread;
+    CurlSession* session = nullptr; // guarded by the queue lock
+    bool cancelRequested = false;   // guarded by the queue lock
+
+    // Called on the scheduler thread.
+    virtual int OnDownloaded(bool& fetchAgain) = 0;
+    virtual int OnError() = 0; // 1 retry, 2 ignore, 3 abort
+    virtual void OnComplete() = 0;
+    // Called under the queue lock.
+    virtual bool IsForItem(const CItem* item, bool keep) = 0;
+    virtual int GetMaxSimultaneous() = 0;
+};
