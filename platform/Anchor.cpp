@@ -1,0 +1,2 @@
+// Keeps the library non-empty while its first sources are written.
+namespace {}
