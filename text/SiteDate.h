@@ -39,6 +39,16 @@ struct TimeZoneRule
 
 std::time_t TransitionDate(const TransitionRule& date, int year);
 
+// True when both transition dates recur every year (wYear 0) with a month set.
+bool ObservesDaylight(const TimeZoneRule& rule);
+
+// Reads the 19 "#"-separated numbers of a zone row (Bias, StandardBias, DaylightBias, then the
+// eight fields of StandardDate and of DaylightDate); false unless there are exactly 19 parts.
+bool ParseTimeZoneRule(const std::string& numbers, TimeZoneRule& rule);
+
+// The rule of a named zone from the "TZ" rows of the reference data; "" is the user's zone.
+bool FindTimeZoneRule(const std::string& zoneName, TimeZoneRule& rule);
+
 // zoneName "" is the user's own zone (the C library's local time).
 bool ConvertTimeZone(const std::string& zoneName, std::time_t in, std::time_t& out, bool toUtc);
 std::time_t SiteToLocal(const std::string& zoneName, std::time_t t);
