@@ -41,7 +41,27 @@ ENCODING = "cp1252"
 #                             takes the number after the previous sub-category's, and a
 #                             top-level category's value also names its sub-categories
 #   ("ebay", low, high)       as "hash", plus the search-level flag column (0 top, 1 below)
-CATEGORY_LISTS = []
+CATEGORY_LISTS = [
+    ("EbC", "ebay.txt", "", ("All Categories", "0|0"), ("ebay", 100, 16999), 205),
+    ("YC", "yahoo-en.txt", "us", ("All (default)", "0"), ("hash", "yahoo-en", 200000000, 209999999), 170),
+    ("YCUk", "yahoo-en.txt", "uk", ("All (default)", "0"), ("hash", "yahoo-en", 200000000, 209999999), 166),
+    ("YCAu", "yahoo-en.txt", "au", ("All (default)", "0"), ("hash", "yahoo-en", 200000000, 209999999), 178),
+    ("YCCa", "yahoo-en.txt", "ca", ("All (default)", "0"), ("hash", "yahoo-en", 200000000, 209999999), 179),
+    ("YCFr", "yahoo-fr.txt", "", ("Toutes (défaut)", "0"), ("hash", "yahoo-fr", 210000000, 219999999), 124),
+    ("YCEs", "yahoo-es.txt", "es", ("Todas (predeterminado)", "0"), ("hash", "yahoo-es", 220000000, 229999999), 86),
+    ("YCDk", "yahoo-dk.txt", "", ("Alle (standard)", "0"), ("hash", "yahoo-dk", 230000000, 239999999), 82),
+    ("YCDe", "yahoo-de.txt", "", ("Alle (Standard)", "0"), ("hash", "yahoo-de", 240000000, 249999999), 139),
+    ("YCIt", "yahoo-it.txt", "", ("Tutte (predefinito)", "0"), ("hash", "yahoo-it", 250000000, 259999999), 124),
+    ("YCSe", "yahoo-se.txt", "", ("Alla (standard)", "0"), ("hash", "yahoo-se", 260000000, 269999999), 102),
+    ("YCBr", "yahoo-br.txt", "", ("Todas (padrão)", "0"), ("hash", "yahoo-br", 270000000, 279999999), 169),
+    ("YCMx", "yahoo-es.txt", "mx", ("Todas (predeterminado)", "0"), ("hash", "yahoo-mx", 280000000, 289999999), 69),
+    ("AucFr", "aucland.txt", "fr", ("Accueil", "0"), ("hash", "aucland", 100, 999), 18),
+    ("AucUK", "aucland.txt", "uk", ("Home", "0"), ("hash", "aucland", 100, 999), 14),
+    ("AucIt", "aucland.txt", "it", ("Home page", "0"), ("hash", "aucland", 100, 999), 14),
+    ("AucEs", "aucland.txt", "es", ("Inicio", "0"), ("hash", "aucland", 100, 999), 14),
+    ("ExcC", "excite.txt", "", ("All", ""), ("hash", "excite", 1000, 29999), 636),
+    ("CnetC", "cnet.txt", "", ("All", "ALL"), ("cnet",), 81),
+]
 
 
 class SourceError(Exception):
@@ -92,8 +112,154 @@ def time_zone_rows():
     return rows
 
 
+class Category:
+    def __init__(self, where, level, name, pinned, tags):
+        self.where = where
+        self.level = level
+        self.name = name
+        self.pinned = pinned
+        self.tags = tags
+        self.path = name
+
+
+def parse_tree(name):
+    """Reads a tree file into a list of categories in file order, each with its full path."""
+    path, lines = read_source_lines(name)
+    categories = []
+    parents = []
+    for number, line in lines:
+        where = "%s:%d" % (path, number)
+        body = line.rstrip()
+        tags = []
+        if body.endswith("]"):
+            start = body.rfind("[")
+            if start < 0:
+                raise SourceError("%s: unbalanced tag list" % where)
+            tags = body[start + 1:-1].split()
+            body = body[:start].rstrip()
+        pinned = None
+        if "|" in body:
+            body, number_text = body.split("|", 1)
+            body = body.rstrip()
+            if not number_text.strip().isdigit():
+                raise SourceError("%s: category number %r is not a number" % (where, number_text))
+            pinned = int(number_text)
+        depth = len(body) - len(body.lstrip(" "))
+        if "\t" in body or depth % len(INDENT):
+            raise SourceError("%s: indent with four blanks per level" % where)
+        level = depth // len(INDENT)
+        if level > len(parents):
+            raise SourceError("%s: sub-category without a parent" % where)
+        label = body.strip()
+        check_cp1252(label, where)
+        category = Category(where, level, label, pinned, tags)
+        del parents[level:]
+        category.path = "/".join([p.name for p in parents] + [label])
+        parents.append(category)
+        categories.append(category)
+    return categories
+
+
+def selected(category, site):
+    if not category.tags or not site:
+        return True
+    wanted = [t for t in category.tags if not t.startswith("-")]
+    unwanted = [t[1:] for t in category.tags if t.startswith("-")]
+    if site in unwanted:
+        return False
+    return not wanted or site in wanted
+
+
+def select_for_site(categories, site):
+    """Keeps the categories tagged for `site`; a dropped category takes its subtree along."""
+    kept = []
+    dropped_below = None
+    for category in categories:
+        if dropped_below is not None and category.level > dropped_below:
+            continue
+        dropped_below = None
+        if selected(category, site):
+            kept.append(category)
+        else:
+            dropped_below = category.level
+    return kept
+
+
+def stable_number(key, path, low, high, used):
+    digest = hashlib.sha1(("%s:%s" % (key, path)).encode("utf-8")).digest()
+    span = high - low + 1
+    candidate = low + int.from_bytes(digest[:8], "big") % span
+    while candidate in used:
+        candidate = low + (candidate - low + 1) % span
+    return candidate
+
+
+def number_categories(categories, scheme, where):
+    """Gives every category its value column(s), in file order."""
+    kind = scheme[0]
+    used = set(c.pinned for c in categories if c.pinned is not None)
+    if len(used) != sum(1 for c in categories if c.pinned is not None):
+        raise SourceError("%s: a fixed category number is used twice" % where)
+    values = []
+    if kind in ("hash", "ebay"):
+        key, low, high = (scheme[1], scheme[2], scheme[3]) if kind == "hash" else \
+            ("ebay", scheme[1], scheme[2])
+        for category in categories:
+            number = category.pinned
+            if number is None:
+                number = stable_number(key, category.path, low, high, used)
+                used.add(number)
+            value = str(number)
+            if kind == "ebay":
+                value += "|%d" % (0 if category.level == 0 else 1)
+            values.append(value)
+        return values
+    if kind == "cnet":
+        numbers = []
+        previous = None
+        for category in categories:
+            number = category.pinned
+            if category.level == 0 and number is None:
+                raise SourceError("%s: top-level CNET category needs a number" % category.where)
+            if number is None:
+                if previous is None:
+                    raise SourceError("%s: first sub-category needs a number" % category.where)
+                number = previous + 1
+                if number in used:
+                    raise SourceError("%s: number %d is taken" % (category.where, number))
+                used.add(number)
+            if category.level > 0:
+                previous = number
+            numbers.append(number)
+        for i, category in enumerate(categories):
+            parts = [str(numbers[i])]
+            if category.level == 0:
+                j = i + 1
+                while j < len(categories) and categories[j].level > 0:
+                    if categories[j].level == 1:
+                        parts.append(str(numbers[j]))
+                    j += 1
+            values.append("&__catg=".join(parts))
+        return values
+    raise SourceError("%s: unknown number scheme %r" % (where, kind))
+
+
+def category_rows(prefix, tree_file, site, all_row, scheme, expected):
+    categories = select_for_site(parse_tree(tree_file), site)
+    values = number_categories(categories, scheme, tree_file)
+    rows = ["%s|%s|%s" % (prefix, all_row[0], all_row[1])]
+    for category, value in zip(categories, values):
+        rows.append("%s|%s%s|%s" % (prefix, INDENT * category.level, category.name, value))
+    if len(rows) != expected:
+        raise SourceError("%s: %d rows from %s, %d expected"
+                          % (prefix, len(rows), tree_file, expected))
+    return rows
+
+
 def generate():
     rows = time_zone_rows()
+    for entry in CATEGORY_LISTS:
+        rows += category_rows(*entry)
     return "".join(row + "\r\n" for row in rows).encode(ENCODING)
 
 
