@@ -46,7 +46,8 @@ bool ObservesDaylight(const TimeZoneRule& rule);
 // eight fields of StandardDate and of DaylightDate); false unless there are exactly 19 parts.
 bool ParseTimeZoneRule(const std::string& numbers, TimeZoneRule& rule);
 
-// The rule of a named zone from the "TZ" rows of the reference data; "" is the user's zone.
+// The rule of a named zone from the "TZ" rows of the reference data (exact, case-sensitive
+// name). The user's own zone ("") has no rule here: ConvertTimeZone reads it from the C library.
 bool FindTimeZoneRule(const std::string& zoneName, TimeZoneRule& rule);
 
 // zoneName "" is the user's own zone (the C library's local time).
