@@ -4,6 +4,7 @@
 #include "core/StringTable.h"
 #include "core/options/AppOptions.h"
 #include "sites/AuctionServer.h"
+#include "sites/EbayServer.h"
 #include "sites/PlaceholderServer.h"
 #include "text/SiteDate.h"
 
@@ -25,7 +26,7 @@ struct ServerTable
     ServerTable()
     {
         auto add = [this](CAuctionServer* server) { rows.emplace_back(server); };
-        add(new CPlaceholderServer("Pacific", 107, "EbC", 67));
+        add(new CEbayServer("Pacific", 107, "EbC", 67));
         add(new CPlaceholderServer("Pacific", 150, "YC", 68));
         add(new CPlaceholderServer("GMT", 158, "YCUk", 75));
         add(new CPlaceholderServer("AUS Eastern", 159, "YCAu", 76));
