@@ -1,0 +1,338 @@
+#include "text/ReferenceData.h"
+#include "text/SiteDate.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+
+namespace {
+
+const std::string kZones = std::string(LW_TEST_DATA_DIR) + "/text/tz.dat";
+const std::string kShipped = std::string(LW_SOURCE_DIR) + "/resources/Lotward.dat";
+
+std::time_t Local(int year, int month, int day, int hour, int minute = 0, int second = 0)
+{
+    std::tm fields{};
+    fields.tm_year = year - 1900;
+    fields.tm_mon = month - 1;
+    fields.tm_mday = day;
+    fields.tm_hour = hour;
+    fields.tm_min = minute;
+    fields.tm_sec = second;
+    fields.tm_isdst = -1;
+    return std::mktime(&fields);
+}
+
+// Switches the process's C-library zone for the lifetime of the object.
+class ZoneGuard
+{
+public:
+    explicit ZoneGuard(const char* zone)
+    {
+        if (const char* old = std::getenv("TZ"))
+            saved = old;
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~ZoneGuard()
+    {
+        if (saved)
+            setenv("TZ", saved->c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+
+private:
+    std::optional<std::string> saved;
+};
+
+class SiteDate : public ::testing::Test
+{
+protected:
+    void SetUp() override { SetReferenceDataFile(kZones); }
+    void TearDown() override { SetNowFunction({}); }
+};
+
+TEST_F(SiteDate, MonthNames)
+{
+    const std::pair<const char*, int> cases[] = {
+        {"FEVRIER", 2},   {"f\xE9vrier", 2}, {"Maggio", 0},     {"Puede", 5},      {"mai", 5},
+        {"Mar\xE7o", 3},  {"Marco", 3},      {"M\xE4rz", 3},    {"Marz", 3},       {"ao\xFBt", 8},
+        {"AOUT", 8},      {"Marcha", 3},     {"dezember", 12},  {"F\xC9VRIER", 0}, {"", 0},
+        {"janvier ", 0},  {"Mag", 5},        {"giugno", 6},
+    };
+    for (const auto& [text, month] : cases)
+        EXPECT_EQ(MonthFromName(text), month) << text;
+
+    EXPECT_EQ(MonthFromAbbreviation("mar"), 3);
+    EXPECT_EQ(MonthFromAbbreviation("DEC"), 12);
+    EXPECT_EQ(MonthFromAbbreviation("March"), 0);
+}
+
+struct DateCase
+{
+    int style;
+    std::string text;
+    int defaultYear, defaultSecond;
+    bool valid;
+    int year, month, day, hour, minute, second;
+};
+
+TEST_F(SiteDate, AbsoluteStyles)
+{
+    const DateCase cases[] = {
+        {1, "03/05/00 18:30:00", 0, 0, true, 2000, 3, 5, 18, 30, 0},
+        {1, "  \t03/05/00 18:30:00 PST", 0, 0, true, 2000, 3, 5, 18, 30, 0},
+        {1, "Mar-05-00 18:30:00 PST", 0, 0, true, 2000, 3, 5, 18, 30, 0},
+        {1, "mar-05-00 18:30:00", 0, 0, true, 2000, 3, 5, 18, 30, 0},
+        {1, "Mar-05-00", 0, 0, false},
+        {1, "Xyz-05-00 18:30:00", 0, 0, false},
+        {1, "03/05/00", 0, 0, false},
+        {2, "20000305t183000", 0, 0, true, 2000, 3, 5, 18, 30, 0},
+        {2, "20000305T183000", 0, 0, false},
+        {3, "Mar 5 18:30", 2000, 59, true, 2000, 3, 5, 18, 30, 59},
+        {3, "March 5 18:30", 2000, 59, false},
+        {3, std::string(200, 'M') + " 5 18:30", 2000, 59, false},
+        {5, "3/5 12PM", 2000, 0, true, 2000, 3, 5, 12, 0, 0},
+        {5, "3/5 12AM", 2000, 0, true, 2000, 3, 5, 0, 0, 0},
+        {5, "3/5 1PM", 2000, 0, true, 2000, 3, 5, 13, 0, 0},
+        {5, "3/5 9AM", 2000, 0, true, 2000, 3, 5, 9, 0, 0},
+        {5, "3/5", 2000, 0, false},
+        {6, "Le 1er mars 2000", 0, 0, true, 2000, 3, 1, 0, 0, 0},
+        {6, "3 ao\xFBt 2000", 0, 0, true, 2000, 8, 3, 0, 0, 0},
+        {6, "3 aout 2000", 0, 0, true, 2000, 8, 3, 0, 0, 0},
+        {6, "Il 3 Maggio 2000", 0, 0, false},
+        {6, "3 " + std::string(100, 'a') + " 2000", 0, 0, false},
+        {7, "Le 3 mars \xE0 18h30", 2000, 0, true, 2000, 3, 3, 18, 30, 0},
+        {7, "3 mars", 2000, 0, true, 2000, 3, 3, 23, 59, 0},
+        {7, "3 foo", 2000, 0, false},
+        {8, "03/05/2000 6:30 PM", 0, 0, true, 2000, 3, 5, 18, 30, 0},
+        {8, "03/05/00 12:15 AM", 0, 0, true, 2000, 3, 5, 0, 15, 0},
+        {8, "03/05/00 12:15 PM", 0, 0, true, 2000, 3, 5, 12, 15, 0},
+        {8, "03/05/00", 0, 0, false},
+        // Year rule.
+        {6, "1 mars 49", 0, 0, true, 2049, 3, 1, 0, 0, 0},
+        {6, "1 mars 50", 0, 0, true, 1950, 3, 1, 0, 0, 0},
+        {6, "1 mars 1949", 0, 0, true, 2049, 3, 1, 0, 0, 0},
+        {6, "1 mars 1999", 0, 0, true, 1999, 3, 1, 0, 0, 0},
+        {3, "Mar 5 18:30", 0, 0, true, 2000, 3, 5, 18, 30, 0},
+        // Fields out of range go to the calendar as they are.
+        {1, "13/01/00 00:00:00", 0, 0, true, 2001, 1, 1, 0, 0, 0},
+        // Numbers far too large are refused, not overflowed.
+        {8, "1/1/2000 99999999999:00 PM", 0, 0, false},
+        {0, "03/05/00 18:30:00", 0, 0, false},
+        {9, "03/05/00 18:30:00", 0, 0, false},
+        {1, "", 0, 0, false},
+    };
+    for (const DateCase& c : cases)
+    {
+        std::time_t out = 12345;
+        const bool valid = ParseSiteDate(c.text, out, c.style, c.defaultYear, c.defaultSecond);
+        EXPECT_EQ(valid, c.valid) << "style " << c.style << " '" << c.text << "'";
+        const std::time_t expected =
+            c.valid ? Local(c.year, c.month, c.day, c.hour, c.minute, c.second) : std::time_t(12345);
+        EXPECT_EQ(out, expected) << "style " << c.style << " '" << c.text << "'";
+    }
+}
+
+TEST_F(SiteDate, DurationsCountFromNow)
+{
+    const std::time_t now = Local(2000, 3, 5, 12);
+    SetNowFunction([now] { return now; });
+    const struct
+    {
+        std::string text;
+        bool valid;
+        long long seconds;
+    } cases[] = {
+        {"2 jours 3 heures", true, 2 * 86400 + 3 * 3600},
+        {"5 minutes", true, 300},
+        {"2 days", false, 0},
+        {"1 day 2 hours 3 minutes 4 seconds", true, 86400 + 7200 + 180 + 4},
+        {"3 giorni 4 ore", true, 3 * 86400 + 4 * 3600},
+        {"1 dias 2 horas 3 minutos", true, 86400 + 7200 + 180},
+        {"10 secondes", true, 10},
+        {"hour", true, 0},
+        {"no time here", false, 0},
+    };
+    for (const auto& c : cases)
+    {
+        std::time_t out = 0;
+        EXPECT_EQ(ParseSiteDate(c.text, out, 4), c.valid) << c.text;
+        if (c.valid)
+        {
+            EXPECT_EQ(out - now, c.seconds) << c.text;
+        }
+    }
+}
+
+TEST_F(SiteDate, TransitionDates)
+{
+    const struct
+    {
+        TransitionRule rule;
+        int year;
+        std::time_t expected;
+    } cases[] = {
+        {{0, 4, 0, 1, 2}, 2000, Local(2000, 4, 2, 2)},   // first Sunday of April
+        {{0, 10, 0, 5, 2}, 2000, Local(2000, 10, 29, 2)}, // last Sunday of October
+        {{0, 10, 0, 4, 2}, 2000, Local(2000, 10, 22, 2)},
+        {{0, 4, 0, 5, 2}, 2001, Local(2001, 4, 29, 2)},   // a month with only four Sundays
+        {{0, 9, 3, 5, 2}, 2000, Local(2000, 9, 27, 2)},   // a Wednesday
+        {{0, 4, 9, 1, 2}, 2000, Local(2000, 4, 1, 2)},    // no such weekday: first of the month
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TransitionDate(c.rule, c.year), c.expected) << c.rule.wMonth << "/" << c.rule.wDay;
+}
+
+TEST_F(SiteDate, ZoneRules)
+{
+    TimeZoneRule rule;
+    ASSERT_TRUE(FindTimeZoneRule("Eastern", rule));
+    EXPECT_EQ(rule.Bias, 300);
+    EXPECT_EQ(rule.DaylightBias, -60);
+    EXPECT_EQ(rule.StandardDate.wMonth, 10);
+    EXPECT_EQ(rule.StandardDate.wDay, 5);
+    EXPECT_EQ(rule.DaylightDate.wMonth, 4);
+    EXPECT_TRUE(ObservesDaylight(rule));
+
+    ASSERT_TRUE(FindTimeZoneRule(" Padded", rule)); // blanks, a sign and trailing junk in numbers
+    EXPECT_EQ(rule.Bias, 300);
+    EXPECT_EQ(rule.StandardDate.wHour, 2);
+
+    ASSERT_TRUE(FindTimeZoneRule("Mexico", rule));
+    EXPECT_FALSE(ObservesDaylight(rule));
+    ASSERT_TRUE(FindTimeZoneRule("Dated Rule", rule));
+    EXPECT_FALSE(ObservesDaylight(rule));
+
+    EXPECT_FALSE(FindTimeZoneRule("eastern", rule));
+    EXPECT_FALSE(FindTimeZoneRule("Short Row", rule));
+    EXPECT_FALSE(FindTimeZoneRule("Long Row", rule));
+    EXPECT_FALSE(FindTimeZoneRule("", rule));
+}
+
+TEST_F(SiteDate, ConvertTimeZoneWithRules)
+{
+    const struct
+    {
+        const char* zone;
+        std::time_t in;
+        bool toUtc;
+        bool found;
+        std::time_t out;
+    } cases[] = {
+        {"Eastern", Local(2000, 7, 1, 12), true, true, Local(2000, 7, 1, 16)},
+        {"Eastern", Local(2000, 1, 1, 12), true, true, Local(2000, 1, 1, 17)},
+        {"Eastern", Local(2000, 7, 1, 16), false, true, Local(2000, 7, 1, 12)},
+        {"Eastern", Local(2000, 1, 1, 17), false, true, Local(2000, 1, 1, 12)},
+        {"AUS Eastern", Local(2000, 1, 15, 12), true, true, Local(2000, 1, 15, 1)},  // daylight: UTC+11
+        {"AUS Eastern", Local(2000, 7, 15, 12), true, true, Local(2000, 7, 15, 2)},  // standard: UTC+10
+        {"AUS Eastern", Local(2000, 1, 15, 1), false, true, Local(2000, 1, 15, 12)},
+        {"Mexico", Local(2000, 7, 1, 12), true, true, Local(2000, 7, 1, 18)},
+        {"Romance", Local(2000, 7, 1, 12), true, true, Local(2000, 7, 1, 10)},
+        {"Nowhere", Local(2000, 7, 1, 12), true, false, Local(2000, 7, 1, 12)},
+        {"Short Row", Local(2000, 7, 1, 12), true, false, Local(2000, 7, 1, 12)},
+    };
+    for (const auto& c : cases)
+    {
+        std::time_t out = 0;
+        EXPECT_EQ(ConvertTimeZone(c.zone, c.in, out, c.toUtc), c.found) << c.zone;
+        EXPECT_EQ(out, c.out) << c.zone << (c.toUtc ? " to UTC" : " from UTC");
+    }
+}
+
+TEST_F(SiteDate, SiteAndLocalClocks)
+{
+    // The tests run on Paris time: UTC+2 in July 2000, UTC+1 in January.
+    EXPECT_EQ(SiteToLocal("Eastern", Local(2000, 7, 1, 12)), Local(2000, 7, 1, 18));
+    EXPECT_EQ(SiteToLocal("Pacific", Local(2000, 1, 1, 12)), Local(2000, 1, 1, 21));
+    EXPECT_EQ(LocalToSite("Eastern", Local(2000, 1, 1, 12)), Local(2000, 1, 1, 6));
+    EXPECT_EQ(LocalToSite("Romance", Local(2000, 7, 1, 12)), Local(2000, 7, 1, 12));
+    // A zone missing from the data: the site clock is taken as UTC.
+    EXPECT_EQ(SiteToLocal("Nowhere", Local(2000, 7, 1, 12)), Local(2000, 7, 1, 14));
+
+    std::time_t out = 0;
+    EXPECT_TRUE(ConvertTimeZone("", Local(2000, 7, 1, 12), out, true));
+    EXPECT_EQ(out, Local(2000, 7, 1, 10));
+    EXPECT_TRUE(ConvertTimeZone("", Local(2000, 1, 1, 10), out, false));
+    EXPECT_EQ(out, Local(2000, 1, 1, 11));
+}
+
+TEST_F(SiteDate, MissingDataFileLeavesTimesUnconverted)
+{
+    SetReferenceDataFile("/nonexistent/Lotward.dat");
+    std::time_t out = 0;
+    EXPECT_FALSE(ConvertTimeZone("Eastern", 1000, out, true));
+    EXPECT_EQ(out, 1000);
+}
+
+// Every whole hour of 1999 to 2005 converted by the zone rows must agree with the tz database
+// (the US rule of those years is the one the rows hold). Wall clocks are built on a UTC clock
+// so that no local transition gets in the way.
+void CrossCheckWithTzData(const std::string& dataFile)
+{
+    if (!std::filesystem::exists("/usr/share/zoneinfo/America/Los_Angeles"))
+        GTEST_SKIP() << "no tz database";
+    SetReferenceDataFile(dataFile);
+    const std::pair<const char*, const char*> zones[] = {{"Pacific", "America/Los_Angeles"},
+                                                         {"Eastern", "America/New_York"},
+                                                         {"Romance", "Europe/Paris"},
+                                                         {"W. Europe", "Europe/Berlin"}};
+    std::tm startFields{};
+    startFields.tm_year = 99;
+    startFields.tm_mday = 1;
+    std::tm endFields = startFields;
+    endFields.tm_year = 106;
+    const std::time_t start = timegm(&startFields), end = timegm(&endFields);
+
+    for (const auto& [zone, tzName] : zones)
+    {
+        std::map<std::time_t, std::time_t> wallOf; // UTC moment -> zone wall clock on a UTC clock
+        {
+            ZoneGuard guard(tzName);
+            for (std::time_t u = start - 3600; u <= end + 3600; u += 3600)
+            {
+                std::tm reading{};
+                localtime_r(&u, &reading);
+                wallOf[u] = timegm(&reading);
+            }
+        }
+        ZoneGuard utc("UTC");
+        long compared = 0, skipped = 0;
+        for (std::time_t u = start; u < end; u += 3600)
+        {
+            const std::time_t wall = wallOf[u];
+            std::time_t out = 0;
+            ASSERT_TRUE(ConvertTimeZone(zone, u, out, false)) << zone;
+            ASSERT_EQ(out, wall) << zone << " from UTC at " << u;
+            if (wallOf[u - 3600] != wall && wallOf[u + 3600] != wall) // the wall clock occurs once
+            {
+                ASSERT_TRUE(ConvertTimeZone(zone, wall, out, true));
+                ASSERT_EQ(out, u) << zone << " to UTC at " << u;
+                ++compared;
+            }
+            else
+                ++skipped;
+        }
+        std::printf("%s: %ld hours compared both ways, %ld ambiguous hours compared from UTC only\n", zone,
+                    compared, skipped);
+        EXPECT_GT(compared, 60000);
+    }
+}
+
+TEST_F(SiteDate, ZoneRowsAgreeWithTzDatabase)
+{
+    CrossCheckWithTzData(kZones);
+}
+
+TEST_F(SiteDate, ShippedZoneRowsAgreeWithTzDatabase)
+{
+    if (!std::filesystem::exists(kShipped))
+        GTEST_SKIP() << "no " << kShipped;
+    CrossCheckWithTzData(kShipped);
+}
+
+} // namespace
