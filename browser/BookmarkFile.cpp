@@ -112,8 +112,8 @@ std::string HrefOfTag(const std::string& line, std::size_t pos, std::size_t& tag
 std::string DecodeAttribute(std::string s)
 {
     static const std::pair<const char*, const char*> kEntities[] = {
-        {"&quot;", "\""}, {"&#34;", "\""}, {"&#39;", "'"}, {"&#039;", "'"}, {"&apos;", "'"},
-        {"&lt;", "<"},    {"&#60;", "<"},  {"&gt;", ">"}, {"&#62;", ">"},   {"&amp;", "&"}, {"&#38;", "&"}};
+        {"&quot;", "\""}, {"&#34;", "\""}, {"&#39;", "'"}, {"&#039;", "'"}, {"&apos;", "'"}, {"&lt;", "<"},
+        {"&#60;", "<"},   {"&gt;", ">"},   {"&#62;", ">"}, {"&amp;", "&"},  {"&#38;", "&"}};
     if (s.find('&') == std::string::npos)
         return s;
     std::string out;
@@ -123,8 +123,9 @@ std::string DecodeAttribute(std::string s)
         if (s[i] == '&') {
             for (const auto& [entity, text] : kEntities) {
                 const std::size_t len = std::strlen(entity);
-                if (s.size() - i >= len && std::equal(entity, entity + len, s.begin() + static_cast<std::ptrdiff_t>(i),
-                                                      [](char a, char b) { return a == LowerAscii(b); })) {
+                if (s.size() - i >= len &&
+                    std::equal(entity, entity + len, s.begin() + static_cast<std::ptrdiff_t>(i),
+                               [](char a, char b) { return a == LowerAscii(b); })) {
                     out += text;
                     i += len;
                     replaced = true;
@@ -239,12 +240,21 @@ public:
 
     bool Create(const std::string& target, std::string* error)
     {
+        // Renaming would replace even a file the user may not write to; such a file stays.
+        if (::access(target.c_str(), W_OK) != 0) {
+            SetError(error, target, errno);
+            return false;
+        }
         name = target + ".tmp";
-        struct stat st {};
+        struct stat st
+        {
+        };
         mode_t mode = 0644;
         if (::stat(target.c_str(), &st) == 0)
             mode = st.st_mode & 07777;
-        struct stat old {};
+        struct stat old
+        {
+        };
         if (::lstat(name.c_str(), &old) == 0 && !S_ISDIR(old.st_mode))
             ::unlink(name.c_str());
         fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
@@ -295,7 +305,8 @@ bool IsBlankText(const std::string& s)
 
 } // namespace
 
-bool WalkBookmarkFile(const std::string& path, bool rewrite, const BookmarkCallback& callback, std::string* error)
+bool WalkBookmarkFile(const std::string& path, bool rewrite, const BookmarkCallback& callback,
+                      std::string* error)
 {
     std::string content;
     if (!ReadWholeFile(path, content, error))
@@ -375,7 +386,8 @@ bool WalkBookmarkFile(const std::string& path, bool rewrite, const BookmarkCallb
             out += body;
             out += eol;
             if (!insertion.empty()) {
-                const std::string& lineEol = eol.empty() ? (fileEol.empty() ? std::string("\n") : fileEol) : eol;
+                const std::string& lineEol =
+                    eol.empty() ? (fileEol.empty() ? std::string("\n") : fileEol) : eol;
                 if (eol.empty())
                     out += lineEol;
                 for (char c : insertion) {
@@ -398,11 +410,12 @@ bool FolderExists(const std::string& path, const std::string& folderPath)
     if (folderPath.empty())
         return false;
     bool found = false;
-    bool walked = WalkBookmarkFile(path, false, [&](BookmarkEvent event, const std::string&, const std::string& current, std::string*) {
-        if (event == BookmarkEvent::Folder && current == folderPath)
-            found = true;
-        return true;
-    });
+    bool walked = WalkBookmarkFile(
+        path, false, [&](BookmarkEvent event, const std::string&, const std::string& current, std::string*) {
+            if (event == BookmarkEvent::Folder && current == folderPath)
+                found = true;
+            return true;
+        });
     return walked && found;
 }
 
@@ -411,15 +424,18 @@ bool ListBookmarkFolders(const std::string& path, std::vector<BookmarkFolderNode
     nodes.clear();
     nodes.push_back({std::string(), kTop, -1});
     int current = 0;
-    bool walked = WalkBookmarkFile(path, false, [&](BookmarkEvent event, const std::string& text, const std::string& folderPath, std::string*) {
-        if (event == BookmarkEvent::Folder) {
-            nodes.push_back({text, folderPath, current});
-            current = static_cast<int>(nodes.size()) - 1;
-        } else if (event == BookmarkEvent::FolderEnd && current != 0) {
-            current = nodes[static_cast<std::size_t>(current)].parent;
-        }
-        return true;
-    }, error);
+    bool walked = WalkBookmarkFile(
+        path, false,
+        [&](BookmarkEvent event, const std::string& text, const std::string& folderPath, std::string*) {
+            if (event == BookmarkEvent::Folder) {
+                nodes.push_back({text, folderPath, current});
+                current = static_cast<int>(nodes.size()) - 1;
+            } else if (event == BookmarkEvent::FolderEnd && current != 0) {
+                current = nodes[static_cast<std::size_t>(current)].parent;
+            }
+            return true;
+        },
+        error);
     if (!walked)
         nodes.clear();
     return walked;
@@ -451,20 +467,24 @@ int FindBookmarkFolder(const std::vector<BookmarkFolderNode>& nodes, const std::
     return current;
 }
 
-bool ImportNetscapeBookmarks(IBookmarkImportTarget& target, const std::string& path, const std::string& folderPath,
-                             bool recurse, bool deleteItems, int& count, std::string* error)
+bool ImportNetscapeBookmarks(IBookmarkImportTarget& target, const std::string& path,
+                             const std::string& folderPath, bool recurse, bool deleteItems, int& count,
+                             std::string* error)
 {
     const std::string chosen = folderPath.empty() ? kTop : folderPath;
-    return WalkBookmarkFile(path, deleteItems, [&](BookmarkEvent event, const std::string& text, const std::string& current, std::string*) {
-        if (event != BookmarkEvent::Link)
+    return WalkBookmarkFile(
+        path, deleteItems,
+        [&](BookmarkEvent event, const std::string& text, const std::string& current, std::string*) {
+            if (event != BookmarkEvent::Link)
+                return true;
+            const bool inside = current == chosen || (recurse && current.starts_with(chosen));
+            if (inside && target.AddUrl(text)) {
+                ++count;
+                return false;
+            }
             return true;
-        const bool inside = current == chosen || (recurse && current.starts_with(chosen));
-        if (inside && target.AddUrl(text)) {
-            ++count;
-            return false;
-        }
-        return true;
-    }, error);
+        },
+        error);
 }
 
 namespace {
@@ -488,12 +508,21 @@ std::string TextSafe(const std::string& text)
     std::string out;
     for (char c : text) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
         case '\r':
-        case '\n': out += ' '; break;
-        default: out += c;
+        case '\n':
+            out += ' ';
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -507,20 +536,25 @@ int ExportNetscapeBookmarks(const std::string& path, const std::string& folderPa
     int count = 0;
     bool inserted = false;
     const std::string format = LoadResString(48);
-    bool walked = WalkBookmarkFile(path, true, [&](BookmarkEvent event, const std::string&, const std::string& current, std::string* insertion) {
-        // Only the first folder of that path gets the items, so that two folders with the same
-        // name do not receive them twice.
-        if (event == BookmarkEvent::Folder && !inserted && insertion && current == folderPath) {
-            inserted = true;
-            for (const ExportEntry& entry : entries) {
-                *insertion += FormatText(format, {AttributeSafe(entry.url), std::to_string(static_cast<long long>(std::time(nullptr))),
-                                                  TextSafe(entry.itemNumber), TextSafe(entry.serverName)});
-                *insertion += '\n';
-                ++count;
+    bool walked = WalkBookmarkFile(
+        path, true,
+        [&](BookmarkEvent event, const std::string&, const std::string& current, std::string* insertion) {
+            // Only the first folder of that path gets the items, so that two folders with the same
+            // name do not receive them twice.
+            if (event == BookmarkEvent::Folder && !inserted && insertion && current == folderPath) {
+                inserted = true;
+                for (const ExportEntry& entry : entries) {
+                    *insertion +=
+                        FormatText(format, {AttributeSafe(entry.url),
+                                            std::to_string(static_cast<long long>(std::time(nullptr))),
+                                            TextSafe(entry.itemNumber), TextSafe(entry.serverName)});
+                    *insertion += '\n';
+                    ++count;
+                }
             }
-        }
-        return true;
-    }, error);
+            return true;
+        },
+        error);
     return walked ? count : 0;
 }
 
@@ -533,13 +567,14 @@ std::string FindDefaultBookmarkFile()
     std::error_code ec;
     auto isFile = [&](const fs::path& p) { return fs::is_regular_file(p, ec); };
 
-    for (const fs::path& p : {h / "bookmarks.html", h / "Desktop" / "bookmarks.html", h / "Downloads" / "bookmarks.html",
-                              h / ".netscape" / "bookmarks.html"}) {
+    for (const fs::path& p : {h / "bookmarks.html", h / "Desktop" / "bookmarks.html",
+                              h / "Downloads" / "bookmarks.html", h / ".netscape" / "bookmarks.html"}) {
         if (isFile(p))
             return p.string();
     }
     // Mozilla suites keep one per profile; old Firefox profiles did too.
-    for (const fs::path& parent : {h / ".mozilla", h / ".mozilla" / "firefox", h / ".mozilla" / "seamonkey"}) {
+    for (const fs::path& parent :
+         {h / ".mozilla", h / ".mozilla" / "firefox", h / ".mozilla" / "seamonkey"}) {
         std::vector<fs::path> found;
         for (fs::directory_iterator it(parent, ec), end; !ec && it != end; it.increment(ec)) {
             fs::path candidate = it->path() / "bookmarks.html";

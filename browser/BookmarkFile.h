@@ -20,7 +20,13 @@
 #include <string>
 #include <vector>
 
-enum class BookmarkEvent { Begin = 0, Folder = 1, FolderEnd = 2, Link = 3 };
+enum class BookmarkEvent
+{
+    Begin = 0,
+    Folder = 1,
+    FolderEnd = 2,
+    Link = 3
+};
 
 // Called for each event with the event's text (Begin: the file path; Folder: the folder name;
 // Link: the address; FolderEnd: empty), the folder path after the event, and, only while

@@ -63,7 +63,8 @@ std::optional<ExportEntry> MakeExportEntry(const std::string& itemNumber,
     name.erase(0, lead == std::string::npos ? name.size() : lead);
     entry.title = name;
     const std::string ext = ".url";
-    if (entry.title.size() >= ext.size() && entry.title.compare(entry.title.size() - ext.size(), ext.size(), ext) == 0)
+    if (entry.title.size() >= ext.size() &&
+        entry.title.compare(entry.title.size() - ext.size(), ext.size(), ext) == 0)
         entry.title.erase(entry.title.size() - ext.size());
     entry.fileName = SafeFileName(name);
     return entry;

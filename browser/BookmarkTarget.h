@@ -18,7 +18,7 @@ public:
 // One item as it is written to a bookmark store.
 struct ExportEntry
 {
-    std::string url;        // the item's page address
+    std::string url; // the item's page address
     std::string itemNumber;
     std::string serverName; // server display name, or the address's host name (see MakeExportEntry)
     std::string title;      // "Item #N (Server)"

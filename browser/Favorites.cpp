@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -31,7 +31,8 @@ std::string Trim(const std::string& s)
 bool EqualsNoCase(const std::string& a, const std::string& b)
 {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
            });
 }
 
@@ -46,8 +47,8 @@ void SetError(std::string* error, const std::string& what, const std::error_code
         *error = what + ": " + ec.message();
 }
 
-bool ImportDirectory(IBookmarkImportTarget& target, const fs::path& dir, bool recurse, bool deleteItems, int& count,
-                     std::string* error)
+bool ImportDirectory(IBookmarkImportTarget& target, const fs::path& dir, bool recurse, bool deleteItems,
+                     int& count, std::string* error)
 {
     std::error_code ec;
     std::vector<fs::path> files;
@@ -103,7 +104,8 @@ std::string ShortcutUrlFromText(const std::string& text)
             continue;
         if (line[0] == '[') {
             std::size_t close = line.find(']');
-            inSection = close != std::string::npos && EqualsNoCase(Trim(line.substr(1, close - 1)), "InternetShortcut");
+            inSection = close != std::string::npos &&
+                        EqualsNoCase(Trim(line.substr(1, close - 1)), "InternetShortcut");
             continue;
         }
         if (!inSection)
@@ -133,8 +135,8 @@ std::string ReadShortcutUrl(const std::string& path)
     return ShortcutUrlFromText(text);
 }
 
-bool ImportFavorites(IBookmarkImportTarget& target, const std::string& directory, bool recurse, bool deleteItems,
-                     int& count, std::string* error)
+bool ImportFavorites(IBookmarkImportTarget& target, const std::string& directory, bool recurse,
+                     bool deleteItems, int& count, std::string* error)
 {
     std::error_code ec;
     if (!fs::is_directory(directory, ec)) {

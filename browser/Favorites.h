@@ -19,8 +19,8 @@ std::string ReadShortcutUrl(const std::string& path);
 // first, when `recurse`) to `target`; each taken one adds 1 to `count` and, with `deleteItems`,
 // its shortcut file is deleted. Files are visited in name order. False when `directory` cannot
 // be read (count keeps what was reached).
-bool ImportFavorites(IBookmarkImportTarget& target, const std::string& directory, bool recurse, bool deleteItems,
-                     int& count, std::string* error = nullptr);
+bool ImportFavorites(IBookmarkImportTarget& target, const std::string& directory, bool recurse,
+                     bool deleteItems, int& count, std::string* error = nullptr);
 
 // Writes one shortcut per entry into `directory`, named by its fileName; a file that already
 // exists is left alone and not counted. Returns how many shortcuts were written.
