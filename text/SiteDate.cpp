@@ -272,18 +272,24 @@ int MonthFromAbbreviation(const std::string& text)
 
 int MonthFromName(const std::string& text)
 {
+    static const std::vector<std::string> foldedNames = [] {
+        std::vector<std::string> names;
+        for (const auto& language : kMonthNames)
+            for (const char* name : language)
+                names.push_back(FoldAccents(name));
+        return names;
+    }();
     const std::string folded = FoldAccents(text);
-    for (const auto& language : kMonthNames)
-        for (std::size_t i = 0; i < language.size(); ++i)
-            if (EqualNoCase(folded, FoldAccents(language[i])))
-                return static_cast<int>(i) + 1;
+    for (std::size_t i = 0; i < foldedNames.size(); ++i)
+        if (EqualNoCase(folded, foldedNames[i]))
+            return static_cast<int>(i % 12) + 1;
     return 0;
 }
 
 bool ParseSiteDate(const std::string& text, std::time_t& out, int style, int defaultYear, int defaultSecond)
 {
-    std::string s = text;
-    s.erase(0, s.find_first_not_of(" \t") == std::string::npos ? s.size() : s.find_first_not_of(" \t"));
+    const std::size_t first = text.find_first_not_of(" \t");
+    std::string s = first == std::string::npos ? std::string() : text.substr(first);
 
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
     long long hours = 0; // after the 12-hour clock adjustment
