@@ -277,10 +277,10 @@ std::string UnescapeValue(std::string_view raw)
             value += (n ? U"," : U"") + list[n];
     } else {
         value = current;
-        // QSettings marks its own typed values with a leading "@"; a plain text that starts
-        // with "@" is written with it doubled.
         if (value.starts_with(U"@@"))
             value.erase(0, 1);
+        else if (value.starts_with(U"@String(") && value.ends_with(U")"))
+            value = value.substr(8, value.size() - 9);
         else if (value == U"@Invalid()")
             value.clear();
     }
@@ -469,12 +469,12 @@ bool CIniSettingsStore::ParseIni(std::string_view data, CSettingsTable& into)
 
 std::string CIniSettingsStore::EscapeName(const std::string& name)
 {
+    // QSettings writes "/" (its group separator) as a backslash; "%2F" reads back the same in
+    // QSettings and cannot escape the "=" that follows a name ending in "/".
     std::string out;
     for (char32_t ch : FromCp1252(name)) {
-        if (ch == '/') {
-            out += '\\';
-        } else if ((ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') || ch == '_'
-                   || ch == '-' || ch == '.') {
+        if ((ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') || ch == '_' || ch == '-'
+            || ch == '.') {
             out += static_cast<char>(ch);
         } else if (ch <= 0xFF) {
             out += '%';
@@ -491,8 +491,12 @@ std::string CIniSettingsStore::EscapeName(const std::string& name)
 
 std::string CIniSettingsStore::EscapeValue(const std::string& value)
 {
+    // QSettings marks its typed values with a leading "@": a text holding a NUL is wrapped in
+    // "@String(...)", another text that starts with "@" gets it doubled.
     std::u32string text = FromCp1252(value);
-    if (!text.empty() && text.front() == U'@')
+    if (text.find(U'\0') != std::u32string::npos)
+        text = U"@String(" + text + U")";
+    else if (!text.empty() && text.front() == U'@')
         text.insert(text.begin(), U'@');
 
     std::string out;

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <random>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -141,7 +142,7 @@ TEST(IniFormat, NamesAndValuesAreEscapedAsQSettingsWritesThem)
 {
     EXPECT_EQ(CIniSettingsStore::EscapeName("Recent File List"), "Recent%20File%20List");
     EXPECT_EQ(CIniSettingsStore::EscapeName("Purge_Period-2.x"), "Purge_Period-2.x");
-    EXPECT_EQ(CIniSettingsStore::EscapeName("a/b\\c=d"), "a\\b%5Cc%3Dd");
+    EXPECT_EQ(CIniSettingsStore::EscapeName("a/b\\c=d/"), "a%2Fb%5Cc%3Dd%2F");
     EXPECT_EQ(CIniSettingsStore::EscapeName("Caf\xE9\x80"), "Caf%E9%U20AC");
 
     const struct { std::string value; std::string written; } cases[] = {
@@ -157,7 +158,8 @@ TEST(IniFormat, NamesAndValuesAreEscapedAsQSettingsWritesThem)
         {"@home", "@@home"},
         {"line\nnext\ttab\r", "line\\nnext\\ttab\\r"},
         {std::string("\x01" "A9z", 4), "\\x1\\x41\\x39z"},
-        {std::string("\0" "1", 2), "\\0\\x31"},
+        {std::string("\0" "1", 2), "@String(\\0\\x31)"},
+        {"@String(x)", "@@String(x)"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(CIniSettingsStore::EscapeValue(c.value), c.written) << c.value;
@@ -200,6 +202,33 @@ TEST(IniFormat, ReadsWhatQSettingsWritesAndCommonHandEdits)
     for (const auto& c : cases)
         EXPECT_EQ(store.GetString(c.section, c.key, "<absent>"), c.value) << c.section << '/' << c.key;
     EXPECT_EQ(store.GetValueNames("Recent File List").size(), 8u);
+}
+
+TEST(IniFormat, RandomNamesAndValuesSurviveAndRandomFilesParseSafely)
+{
+    std::mt19937 random(20260101);
+    const std::string alphabet = std::string("ab =;,\"\\%[]\n\r\t@\x01\x80\xE9\xFF/", 21);
+    const auto randomText = [&](size_t maxLength, bool anyByte) {
+        std::string text(random() % (maxLength + 1), ' ');
+        for (char& c : text)
+            c = anyByte ? static_cast<char>(random() & 0xFF) : alphabet[random() % alphabet.size()];
+        return text;
+    };
+    for (int round = 0; round < 300; ++round) {
+        CSettingsTable table;
+        const std::string section = "S" + randomText(8, false);
+        const std::string key = "K" + randomText(8, false);
+        const std::string value = randomText(40, round % 2 == 0);
+        table.Apply({SettingsChange::Set, section, key, value});
+        CSettingsTable reread;
+        ASSERT_TRUE(CIniSettingsStore::ParseIni(CIniSettingsStore::FormatIni(table), reread));
+        const std::string* found = reread.Find(section, key);
+        ASSERT_NE(found, nullptr) << CIniSettingsStore::FormatIni(table);
+        EXPECT_EQ(*found, value) << CIniSettingsStore::FormatIni(table);
+
+        CSettingsTable garbage;
+        CIniSettingsStore::ParseIni(randomText(200, round % 3 == 0), garbage);
+    }
 }
 
 TEST_F(IniStoreTest, EveryValueRoundTripsThroughTheFile)
