@@ -42,6 +42,7 @@ CDownAuctionItemInfo::CDownAuctionItemInfo(CAuctionServer* adapter, std::string 
 
 int CDownAuctionItemInfo::OnDownloaded(bool& fetchAgain)
 {
+    fetchAgain = false;
     // A page for an item that went away, or a cancelled download, is not read: the failure
     // path then ends in OnError, which ignores it silently.
     if (item.load() == nullptr || cancelRequested || server == nullptr)
