@@ -379,11 +379,47 @@ bool ParseSiteDate(const std::string& text, std::time_t& out, int style, int def
     return BuildLocalTime(fullYear, month, day, hours, minute, second, out);
 }
 
+namespace {
+
+int DaysInMonth(int year, int month)
+{
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
+// The day-by-day walk below, computed directly: while the hour of the change keeps clear of
+// midnight, a local clock shift cannot move a step's reading to another day, so the readings
+// are the calendar days of the month. The result is checked and the walk taken when in doubt.
+bool QuickTransitionDate(const TransitionRule& date, int year, std::time_t first, std::time_t& result)
+{
+    if (date.wHour < 2 || date.wHour > 21 || date.wMonth < 1 || date.wMonth > 12 || date.wDayOfWeek > 6)
+        return false;
+    std::tm reading{};
+    if (localtime_r(&first, &reading) == nullptr || reading.tm_mon + 1 != date.wMonth || reading.tm_mday != 1)
+        return false;
+    const int firstOffset = (date.wDayOfWeek - reading.tm_wday + 7) % 7;
+    const int occurrences = (DaysInMonth(year, date.wMonth) - 1 - firstOffset) / 7 + 1;
+    const int wanted = date.wDay >= 1 && date.wDay <= occurrences ? date.wDay : occurrences;
+    const int dayOffset = firstOffset + 7 * (wanted - 1);
+    const std::time_t candidate = first + static_cast<std::time_t>(dayOffset) * 24 * 60 * 60;
+    if (localtime_r(&candidate, &reading) == nullptr || reading.tm_mon + 1 != date.wMonth
+        || reading.tm_mday != 1 + dayOffset || reading.tm_wday != date.wDayOfWeek)
+        return false;
+    result = candidate;
+    return true;
+}
+
+} // namespace
+
 std::time_t TransitionDate(const TransitionRule& date, int year)
 {
     std::time_t first = 0;
     if (!BuildLocalTime(year, date.wMonth, 1, date.wHour, 0, 0, first))
         return 0;
+    std::time_t quick = 0;
+    if (QuickTransitionDate(date, year, first, quick))
+        return quick;
     // With no day of the wanted weekday (a weekday outside 0-6) the first of the month stands.
     std::time_t found = first;
     int occurrences = 0;
@@ -430,6 +466,32 @@ bool ParseTimeZoneRule(const std::string& numbers, TimeZoneRule& rule)
     return true;
 }
 
+namespace {
+
+// Rules already looked up in the current "TZ" list. A list handed out by the reference data is
+// never freed while the program runs, so its address identifies it: when the data file is
+// switched, the list changes and the cache starts over.
+struct CachedZone
+{
+    std::string name;
+    bool found = false;
+    TimeZoneRule rule;
+};
+std::mutex zoneCacheLock;
+const CReferenceData::RowList* zoneCacheRows = nullptr;
+std::vector<CachedZone> zoneCache;
+
+bool LookUpZoneRow(const CReferenceData::RowList& rows, const std::string& zoneName, TimeZoneRule& rule)
+{
+    const std::string key = zoneName + "|";
+    for (const std::string& row : rows)
+        if (row.compare(0, key.size(), key) == 0)
+            return ParseTimeZoneRule(row.substr(key.size()), rule);
+    return false;
+}
+
+} // namespace
+
 bool FindTimeZoneRule(const std::string& zoneName, TimeZoneRule& rule)
 {
     if (zoneName.empty())
@@ -437,11 +499,25 @@ bool FindTimeZoneRule(const std::string& zoneName, TimeZoneRule& rule)
     const CReferenceData::RowList* rows = TheReferenceData().GetRows("TZ");
     if (rows == nullptr)
         return false;
-    const std::string key = zoneName + "|";
-    for (const std::string& row : *rows)
-        if (row.compare(0, key.size(), key) == 0)
-            return ParseTimeZoneRule(row.substr(key.size()), rule);
-    return false;
+    std::lock_guard guard(zoneCacheLock);
+    if (zoneCacheRows != rows)
+    {
+        zoneCache.clear();
+        zoneCacheRows = rows;
+    }
+    for (const CachedZone& cached : zoneCache)
+        if (cached.name == zoneName)
+        {
+            if (cached.found)
+                rule = cached.rule;
+            return cached.found;
+        }
+    CachedZone entry{zoneName};
+    entry.found = LookUpZoneRow(*rows, zoneName, entry.rule);
+    zoneCache.push_back(entry);
+    if (entry.found)
+        rule = entry.rule;
+    return entry.found;
 }
 
 namespace {

@@ -188,6 +188,44 @@ TEST_F(SiteDate, TransitionDates)
         EXPECT_EQ(TransitionDate(c.rule, c.year), c.expected) << c.rule.wMonth << "/" << c.rule.wDay;
 }
 
+// The transition walk as it reads: one step of 24 hours of elapsed time at a time.
+std::time_t WalkTransitionDate(const TransitionRule& date, int year)
+{
+    const std::time_t first = Local(year, date.wMonth, 1, date.wHour);
+    std::time_t found = first;
+    int occurrences = 0;
+    for (std::time_t day = first;; day += 24 * 60 * 60)
+    {
+        std::tm reading{};
+        localtime_r(&day, &reading);
+        if (reading.tm_mon + 1 != date.wMonth)
+            break;
+        if (reading.tm_wday == date.wDayOfWeek && (found = day, ++occurrences == date.wDay))
+            break;
+    }
+    return found;
+}
+
+// Local clocks that shift in the months the rules name, at midnight included.
+TEST_F(SiteDate, TransitionDatesMatchTheDayByDayWalkOnAnyLocalClock)
+{
+    for (const char* zone : {"Europe/Paris", "Australia/Sydney", "America/Sao_Paulo", "UTC"})
+    {
+        ZoneGuard guard(zone);
+        for (int year = 1999; year <= 2005; ++year)
+            for (std::uint16_t month = 1; month <= 12; ++month)
+                for (std::uint16_t weekday = 0; weekday <= 6; ++weekday)
+                    for (std::uint16_t occurrence = 1; occurrence <= 5; ++occurrence)
+                        for (std::uint16_t hour : {0, 1, 2, 3, 12, 23})
+                        {
+                            const TransitionRule rule{0, month, weekday, occurrence, hour};
+                            ASSERT_EQ(TransitionDate(rule, year), WalkTransitionDate(rule, year))
+                                << zone << " " << year << "/" << month << " weekday " << weekday << " #"
+                                << occurrence << " " << hour << "h";
+                        }
+    }
+}
+
 TEST_F(SiteDate, ZoneRules)
 {
     TimeZoneRule rule;
