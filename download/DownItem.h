@@ -22,6 +22,9 @@ public:
     std::thread workerThread;
     CurlSession* session = nullptr; // guarded by the queue lock
     bool cancelRequested = false;   // guarded by the queue lock
+    // Set by the transfer thread as its last act (under the queue lock): the scheduler may then
+    // join workerThread and finish the download.
+    bool transferEnded = false;
 
     // Called on the scheduler thread.
     virtual int OnDownloaded(bool& fetchAgain) = 0;

@@ -1,2 +1,0 @@
-// Keeps the library non-empty while its first sources are written.
-namespace {}
