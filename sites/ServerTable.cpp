@@ -3,9 +3,12 @@
 
 #include "core/StringTable.h"
 #include "core/options/AppOptions.h"
+#include "sites/AmazonServer.h"
+#include "sites/AuclandServer.h"
 #include "sites/AuctionServer.h"
 #include "sites/EbayServer.h"
 #include "sites/PlaceholderServer.h"
+#include "sites/YahooServer.h"
 #include "text/SiteDate.h"
 
 #include <algorithm>
@@ -27,23 +30,23 @@ struct ServerTable
     {
         auto add = [this](CAuctionServer* server) { rows.emplace_back(server); };
         add(new CEbayServer("Pacific", 107, "EbC", 67));
-        add(new CPlaceholderServer("Pacific", 150, "YC", 68));
-        add(new CPlaceholderServer("GMT", 158, "YCUk", 75));
-        add(new CPlaceholderServer("AUS Eastern", 159, "YCAu", 76));
-        add(new CPlaceholderServer("Pacific", 161, "YCCa", 78));
-        add(new CPlaceholderServer("Romance", 152, "YCFr", 69));
-        add(new CPlaceholderServer("Romance", 156, "YCEs", 70));
-        add(new CPlaceholderServer("Romance", 153, "YCDk", 71));
-        add(new CPlaceholderServer("W. Europe", 154, "YCDe", 72));
-        add(new CPlaceholderServer("W. Europe", 155, "YCIt", 73));
-        add(new CPlaceholderServer("W. Europe", 157, "YCSe", 74));
-        add(new CPlaceholderServer("E. South America", 160, "YCBr", 77));
-        add(new CPlaceholderServer("Mexico", 162, "YCMx", 79));
-        add(new CPlaceholderServer("Pacific", 164, "", 67));
-        add(new CPlaceholderServer("Romance", 151, "AucFr", 69));
-        add(new CPlaceholderServer("GMT", 163, "AucUK", 80));
-        add(new CPlaceholderServer("Romance", 165, "AucIt", 73));
-        add(new CPlaceholderServer("Romance", 166, "AucEs", 70));
+        add(new CYahooServer("Pacific", 150, "YC", 68, "us"));
+        add(new CYahooServer("GMT", 158, "YCUk", 75, "uk"));
+        add(new CYahooServer("AUS Eastern", 159, "YCAu", 76, "au"));
+        add(new CYahooServer("Pacific", 161, "YCCa", 78, "ca"));
+        add(new CYahooIntlServer("Romance", 152, "YCFr", 69, "fr"));
+        add(new CYahooIntlServer("Romance", 156, "YCEs", 70, "es"));
+        add(new CYahooIntlServer("Romance", 153, "YCDk", 71, "dk"));
+        add(new CYahooIntlServer("W. Europe", 154, "YCDe", 72, "de"));
+        add(new CYahooIntlServer("W. Europe", 155, "YCIt", 73, "it"));
+        add(new CYahooIntlServer("W. Europe", 157, "YCSe", 74, "se"));
+        add(new CYahooIntlServer("E. South America", 160, "YCBr", 77, "br"));
+        add(new CYahooIntlServer("Mexico", 162, "YCMx", 79, "mx"));
+        add(new CAmazonServer("Pacific", 164, "", 67));
+        add(new CAuclandServer("Romance", 151, "AucFr", 69, CAuclandServer::kFrance));
+        add(new CAuclandServer("GMT", 163, "AucUK", 80, CAuclandServer::kUnitedKingdom));
+        add(new CAuclandServer("Romance", 165, "AucIt", 73, CAuclandServer::kItaly));
+        add(new CAuclandServer("Romance", 166, "AucEs", 70, CAuclandServer::kSpain));
         add(new CPlaceholderServer("Eastern", 167, "ExcC", 68));
         add(new CPlaceholderServer("Romance", 168, "", 69));
         add(new CPlaceholderServer("W. Europe", 169, "", 73));
