@@ -3,6 +3,8 @@
 
 #include "core/StringTable.h"
 #include "core/options/AppOptions.h"
+#include "sites/AmazonServer.h"
+#include "sites/AuclandServer.h"
 #include "sites/AuctionServer.h"
 #include "sites/EbayServer.h"
 #include "sites/PlaceholderServer.h"
@@ -40,11 +42,11 @@ struct ServerTable
         add(new CYahooIntlServer("W. Europe", 157, "YCSe", 74, "se"));
         add(new CYahooIntlServer("E. South America", 160, "YCBr", 77, "br"));
         add(new CYahooIntlServer("Mexico", 162, "YCMx", 79, "mx"));
-        add(new CPlaceholderServer("Pacific", 164, "", 67));
-        add(new CPlaceholderServer("Romance", 151, "AucFr", 69));
-        add(new CPlaceholderServer("GMT", 163, "AucUK", 80));
-        add(new CPlaceholderServer("Romance", 165, "AucIt", 73));
-        add(new CPlaceholderServer("Romance", 166, "AucEs", 70));
+        add(new CAmazonServer("Pacific", 164, "", 67));
+        add(new CAuclandServer("Romance", 151, "AucFr", 69, CAuclandServer::kFrance));
+        add(new CAuclandServer("GMT", 163, "AucUK", 80, CAuclandServer::kUnitedKingdom));
+        add(new CAuclandServer("Romance", 165, "AucIt", 73, CAuclandServer::kItaly));
+        add(new CAuclandServer("Romance", 166, "AucEs", 70, CAuclandServer::kSpain));
         add(new CPlaceholderServer("Eastern", 167, "ExcC", 68));
         add(new CPlaceholderServer("Romance", 168, "", 69));
         add(new CPlaceholderServer("W. Europe", 169, "", 73));
