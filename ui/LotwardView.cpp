@@ -475,9 +475,11 @@ bool CLotwardView::CanPaste() const
 
 void CLotwardView::Paste()
 {
-    const QString text = ClipboardText();
-    if (!text.isEmpty())
-        doc.AddFromText(FromQt(text), true);
+    // Checked first, so that a text with a stray line adds nothing at all rather than the
+    // addresses before that line.
+    const std::string text = FromQt(ClipboardText());
+    if (!text.empty() && doc.AddFromText(text, false) > 0)
+        doc.AddFromText(text, true);
 }
 
 // ---------------------------------------------------------------------------------------------

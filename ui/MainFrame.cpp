@@ -140,7 +140,7 @@ CMainFrame::CMainFrame(CLotwardApp& application, CLotwardDoc& document, ISetting
     if (settings.GetInt(kMainWindow, "Split", 1) != 0)
         SplitDescription(settings.GetInt(kMainWindow, "SplitPos", 0));
 
-    connect(qApp, &QApplication::focusChanged, this, [this] { UpdateCommandUI(); });
+    focusConnection = connect(qApp, &QApplication::focusChanged, this, [this] { UpdateCommandUI(); });
     UpdateTitle();
     UpdateCommandUI();
 
@@ -151,6 +151,12 @@ CMainFrame::CMainFrame(CLotwardApp& application, CLotwardDoc& document, ISetting
 
 CMainFrame::~CMainFrame()
 {
+    // The list goes first, while the frame it reports to is still whole.
+    disconnect(focusConnection);
+    frameTimer.stop();
+    CLotwardView* list = view;
+    view = nullptr;
+    delete list;
     if (ItemResultTarget() == this)
         SetItemResultTarget(nullptr);
     if (ErrorQuestion() == this)
@@ -393,7 +399,7 @@ bool CMainFrame::OnCommand(int id)
         return false;
     // The item list first (it handles its commands whichever pane has the focus), then the
     // document, the frame and the application.
-    if (view->OnCommand(id))
+    if (view && view->OnCommand(id))
         return true;
     if (auto it = handlers.find(id); it != handlers.end() && it->second) {
         it->second();

@@ -126,6 +126,7 @@ private:
     std::function<QWidget*(QWidget*)> descriptionFactory;
     std::function<void(CLotwardDoc&)> alarmCheck;
     QTimer frameTimer;
+    QMetaObject::Connection focusConnection;
     bool toolbarText = true;
     bool toolbarBig = true;
     int lastPendingShown = 0;
