@@ -6,7 +6,10 @@
 #include "sites/AmazonServer.h"
 #include "sites/AuclandServer.h"
 #include "sites/AuctionServer.h"
+#include "sites/CnetServer.h"
 #include "sites/EbayServer.h"
+#include "sites/ExciteServer.h"
+#include "sites/IbazarServer.h"
 #include "sites/PlaceholderServer.h"
 #include "sites/YahooServer.h"
 #include "text/SiteDate.h"
@@ -47,10 +50,10 @@ struct ServerTable
         add(new CAuclandServer("GMT", 163, "AucUK", 80, CAuclandServer::kUnitedKingdom));
         add(new CAuclandServer("Romance", 165, "AucIt", 73, CAuclandServer::kItaly));
         add(new CAuclandServer("Romance", 166, "AucEs", 70, CAuclandServer::kSpain));
-        add(new CPlaceholderServer("Eastern", 167, "ExcC", 68));
-        add(new CPlaceholderServer("Romance", 168, "", 69));
-        add(new CPlaceholderServer("W. Europe", 169, "", 73));
-        add(new CPlaceholderServer("Pacific", 170, "CnetC", 68));
+        add(new CExciteServer("Eastern", 167, "ExcC", 68));
+        add(new CIbazarServer("Romance", 168, "", 69, CIbazarServer::kFrance));
+        add(new CIbazarServer("W. Europe", 169, "", 73, CIbazarServer::kItaly));
+        add(new CCnetServer("Pacific", 170, "CnetC", 68));
     }
 };
 
