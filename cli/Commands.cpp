@@ -1,4 +1,5 @@
 #include "cli/Commands.h"
+#include "cli/RefreshCommands.h"
 
 #include "core/Encoding.h"
 #include "core/StringTable.h"
@@ -141,8 +142,9 @@ void PrintUsage(std::ostream& out)
            "  add FILE URL...             add items from their page URLs\n"
            "  add FILE --server ID NUMBER add an item by server id and item number\n"
            "  remove FILE NUMBER...       remove the items with these item numbers\n"
-           "  servers                     list the auction servers\n"
-           "  --version                   print the version\n"
+           "  servers                     list the auction servers\n";
+    PrintRefreshUsage(out);
+    out << "  --version                   print the version\n"
            "Commands that open a file in an older format accept --backup to keep a .old copy.\n";
 }
 
@@ -355,6 +357,12 @@ int RunCommand(const Args& args, std::ostream& out, std::ostream& err)
         return CmdRemove(rest, out, err);
     if (command == "servers")
         return CmdServers(rest, out, err);
+    if (command == "refresh")
+        return CmdRefresh(rest, out, err);
+    if (command == "parse-page")
+        return CmdParsePage(rest, out, err);
+    if (command == "search-url")
+        return CmdSearchUrl(rest, out, err);
     err << "lotwarden: unknown command \"" << command << "\"\n";
     PrintUsage(err);
     return kExitUsage;

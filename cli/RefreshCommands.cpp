@@ -1,0 +1,452 @@
+#include "cli/RefreshCommands.h"
+
+#include "core/Encoding.h"
+#include "core/StringTable.h"
+#include "core/document/LotwardDoc.h"
+#include "core/document/OpenStep.h"
+#include "core/options/AppOptions.h"
+#include "core/refresh/ItemDownloads.h"
+#include "core/refresh/SyncResultBridge.h"
+#include "download/DownloadQueue.h"
+#include "platform/IniSettingsStore.h"
+#include "sites/AuctionServer.h"
+#include "sites/ItemResultTarget.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <map>
+#include <mutex>
+#include <ostream>
+#include <set>
+#include <utility>
+
+namespace cli {
+
+namespace {
+
+// A failed item is asked again at most this often under --on-error retry, then ignored: a
+// site that keeps failing must not hold the command for ever.
+constexpr int kMaxRetriesPerItem = 3;
+
+// Columns whose change a refresh reports, in display order of the item's fields.
+constexpr int kReportedColumns[] = {104, 105, 111, 112, 113, 115, 110, 114, 119, 120, 116, 117};
+
+class CRefreshQuestions : public IOpenQuestions
+{
+public:
+    CRefreshQuestions(std::ostream& errors, bool makeBackup) : err(errors), backup(makeBackup) {}
+    bool AskYesNo(const std::string& text) override
+    {
+        err << Windows1252ToUtf8(text) << (backup ? " yes\n" : " no (use --backup to make the copy)\n");
+        return backup;
+    }
+    void ShowError(const std::string& text) override { err << Windows1252ToUtf8(text) << "\n"; }
+
+private:
+    std::ostream& err;
+    bool backup;
+};
+
+// Answers the download engine's Abort/Retry/Ignore question with the --on-error choice. Asked
+// on the download scheduler thread; the main thread reads the record only once the queue is idle.
+class CChoiceErrorQuestion : public IErrorQuestion
+{
+public:
+    CChoiceErrorQuestion(int choice, std::ostream& errors) : answer(choice), err(errors) {}
+
+    int AskAbortRetryIgnore(const std::string& message) override
+    {
+        std::lock_guard guard(lock);
+        int given = answer;
+        if (given == kRetry && ++retries[message] > kMaxRetriesPerItem)
+            given = kIgnore;
+        const char* word = given == kRetry ? "retry" : given == kAbort ? "abort" : "ignore";
+        std::string oneLine = Windows1252ToUtf8(message);
+        std::replace(oneLine.begin(), oneLine.end(), '\n', ' ');
+        err << oneLine << " -> " << word << "\n";
+        if (given == kAbort)
+            aborted = true;
+        return given;
+    }
+
+    bool Aborted()
+    {
+        std::lock_guard guard(lock);
+        return aborted;
+    }
+
+private:
+    const int answer;
+    std::ostream& err;
+    std::mutex lock;
+    std::map<std::string, int> retries;
+    bool aborted = false;
+};
+
+bool ParseInt(const std::string& text, int& value)
+{
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    return result.ec == std::errc() && result.ptr == text.data() + text.size();
+}
+
+// Removes "--name VALUE" pairs from args; false when a --name has no value.
+bool TakeValues(Args& args, const std::string& name, std::vector<std::string>& values)
+{
+    for (std::size_t i = 0; i < args.size();) {
+        if (args[i] != name) {
+            ++i;
+            continue;
+        }
+        if (i + 1 >= args.size())
+            return false;
+        values.push_back(args[i + 1]);
+        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+    }
+    return true;
+}
+
+bool TakeFlag(Args& args, const std::string& flag)
+{
+    const auto it = std::find(args.begin(), args.end(), flag);
+    if (it == args.end())
+        return false;
+    args.erase(it);
+    return true;
+}
+
+std::string JsonString(const std::string& text1252)
+{
+    const std::string utf8 = Windows1252ToUtf8(text1252);
+    std::string out = "\"";
+    for (unsigned char c : utf8) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (c < 0x20) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                out += escaped;
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+    }
+    return out + "\"";
+}
+
+std::string ItemLabel(const CItem& item)
+{
+    const CAuctionServer* server = item.GetServer();
+    return "#" + item.GetItemNumber() + " on " +
+           (server ? server->GetDisplayName() : "server " + std::to_string(item.GetServerId()));
+}
+
+std::vector<std::string> Snapshot(const CItem& item)
+{
+    std::vector<std::string> texts;
+    for (int column : kReportedColumns)
+        texts.push_back(item.GetDisplayText(column));
+    return texts;
+}
+
+CAuctionServer* ServerArgument(const std::string& text, std::ostream& err)
+{
+    int id = 0;
+    if (!ParseInt(text, id)) {
+        err << "lotwarden: the server id is a number (see lotwarden servers): " << text << "\n";
+        return nullptr;
+    }
+    CAuctionServer* server = FindServer(id);
+    if (!server)
+        err << "lotwarden: no server has the id " << text << " (see lotwarden servers)\n";
+    return server;
+}
+
+} // namespace
+
+void PrintRefreshUsage(std::ostream& out)
+{
+    out << "  refresh FILE [--item NUMBER]... [--on-error ignore|retry|abort]\n"
+           "                              download the items' pages and save what changed\n"
+           "                              (exit 3 when some items could not be refreshed)\n"
+           "  parse-page --server ID [--page N] [--item NUMBER] FILE...\n"
+           "                              read saved item pages (successive pages of one item)\n"
+           "  search-url --server ID [--query TEXT] [--category N] [--sort KEY] [--descending]\n"
+           "             [--descriptions] [--text-only]\n"
+           "                              print a site's search URL (KEY: end, start, price, rank or a number)\n";
+}
+
+int CmdRefresh(const Args& input, std::ostream& out, std::ostream& err)
+{
+    Args args = input;
+    std::vector<std::string> numbers, onError;
+    const bool backup = TakeFlag(args, "--backup");
+    if (!TakeValues(args, "--item", numbers) || !TakeValues(args, "--on-error", onError) || args.size() != 1 ||
+        onError.size() > 1) {
+        err << "usage: lotwarden refresh FILE [--item NUMBER]... [--on-error ignore|retry|abort]\n";
+        return kExitUsage;
+    }
+    int choice = IErrorQuestion::kIgnore;
+    if (!onError.empty()) {
+        if (onError[0] == "retry")
+            choice = IErrorQuestion::kRetry;
+        else if (onError[0] == "abort")
+            choice = IErrorQuestion::kAbort;
+        else if (onError[0] != "ignore") {
+            err << "lotwarden: --on-error takes ignore, retry or abort\n";
+            return kExitUsage;
+        }
+    }
+    const std::string path = args[0];
+
+    // The user's own options steer the refresh ("Simult Download", "Purge" on save), read
+    // once and never written back.
+    CAppOptions options;
+    {
+        CIniSettingsStore store;
+        options.Read(store);
+    }
+    // A limit below 1 would leave every download waiting for ever.
+    options.simultDownload = std::max(options.simultDownload, 1);
+    SetAppOptions(&options);
+    struct OptionsReset
+    {
+        ~OptionsReset() { SetAppOptions(nullptr); }
+    } optionsReset;
+
+    CLotwardDoc doc;
+    {
+        CRefreshQuestions questions(err, backup);
+        std::string error;
+        if (!OpenDocumentFile(doc, path, questions, &error)) {
+            err << "lotwarden: " << path << ": " << Windows1252ToUtf8(error) << "\n";
+            return kExitFailed;
+        }
+    }
+    std::vector<CItem*> chosen;
+    for (const std::string& number : numbers) {
+        const std::string wanted = Utf8ToWindows1252(number);
+        bool matched = false;
+        for (int p = 0; p < doc.GetItemCount(); ++p) {
+            CItem* item = doc.GetItem(p);
+            if (item->GetItemNumber() == wanted) {
+                matched = true;
+                if (std::find(chosen.begin(), chosen.end(), item) == chosen.end())
+                    chosen.push_back(item);
+            }
+        }
+        if (!matched) {
+            err << "lotwarden: no item #" << number << " in " << path << "; nothing refreshed\n";
+            return kExitFailed;
+        }
+    }
+
+    std::set<CItem*> refreshed;
+    std::map<CItem*, std::vector<std::string>> before;
+    CSyncResultBridge bridge([&](CItem* item, CItemInfo& info) {
+        if (item == nullptr || !doc.ContainsItem(item))
+            return;
+        const std::vector<std::string> old = Snapshot(*item);
+        DeliverItemResult(doc, item, info);
+        refreshed.insert(item);
+        before[item] = old;
+    });
+    CChoiceErrorQuestion question(choice, err);
+    CItemDownloads downloads;
+    SetItemResultTarget(&bridge);
+    SetErrorQuestion(&question);
+    doc.SetItemDownloads(&downloads);
+
+    std::vector<CItem*> queued;
+    auto queue = [&](CItem* item) {
+        if (item->GetServer() == nullptr) {
+            err << "Skipped " << Windows1252ToUtf8(ItemLabel(*item)) << ": no such server\n";
+            return;
+        }
+        doc.RefreshItem(item);
+        queued.push_back(item);
+    };
+    if (!numbers.empty()) {
+        for (CItem* item : chosen)
+            queue(item); // finished or not, as Refresh Item does
+    } else {
+        for (int p = 0; p < doc.GetItemCount(); ++p)
+            if (doc.GetItem(p)->finished != 1)
+                queue(doc.GetItem(p));
+    }
+    out << "Refreshing " << queued.size() << (queued.size() == 1 ? " item" : " items") << " of " << path << "\n";
+    out.flush();
+
+    // This thread owns the document: it applies every result the scheduler hands over and
+    // stops once the download engine has nothing left to do.
+    while (IsQueueActive())
+        bridge.WaitAndApply(std::chrono::milliseconds(50));
+    bridge.ApplyPending();
+    bridge.Close();
+    SetItemResultTarget(nullptr);
+    SetErrorQuestion(nullptr);
+    doc.SetItemDownloads(nullptr);
+
+    int failed = 0;
+    for (CItem* item : queued) {
+        const std::string label = Windows1252ToUtf8(ItemLabel(*item));
+        if (!refreshed.count(item)) {
+            ++failed;
+            out << "Failed " << label << "\n";
+            continue;
+        }
+        const std::vector<std::string> now = Snapshot(*item);
+        const std::vector<std::string>& old = before[item];
+        std::string changes;
+        for (std::size_t c = 0; c < now.size(); ++c) {
+            if (now[c] == old[c])
+                continue;
+            changes += "\n    " + Windows1252ToUtf8(LoadResString(kReportedColumns[c])) + ": " +
+                       (old[c].empty() ? std::string("(none)") : Windows1252ToUtf8(old[c])) + " -> " +
+                       (now[c].empty() ? std::string("(none)") : Windows1252ToUtf8(now[c]));
+        }
+        out << (changes.empty() ? "Unchanged " : "Changed ") << label << changes << "\n";
+    }
+    if (question.Aborted())
+        out << "Refresh aborted.\n";
+
+    if (doc.IsModified()) {
+        std::string error;
+        if (!doc.OnSaveDocument(path, &error)) {
+            err << "lotwarden: " << Windows1252ToUtf8(error) << "\n";
+            return kExitFailed;
+        }
+        out << "Saved " << path << "\n";
+    }
+    out << refreshed.size() << " refreshed, " << failed << " failed\n";
+    return failed == 0 ? kExitOk : kExitSomeFailed;
+}
+
+int CmdParsePage(const Args& input, std::ostream& out, std::ostream& err)
+{
+    Args args = input;
+    std::vector<std::string> servers, pages, items;
+    if (!TakeValues(args, "--server", servers) || !TakeValues(args, "--page", pages) ||
+        !TakeValues(args, "--item", items) || servers.size() != 1 || pages.size() > 1 || items.size() > 1 ||
+        args.empty()) {
+        err << "usage: lotwarden parse-page --server ID [--page N] [--item NUMBER] FILE...\n";
+        return kExitUsage;
+    }
+    CAuctionServer* server = ServerArgument(servers[0], err);
+    if (!server)
+        return kExitFailed;
+    int page = 0;
+    if (!pages.empty() && (!ParseInt(pages[0], page) || page < 0)) {
+        err << "lotwarden: --page takes a page number from 0\n";
+        return kExitUsage;
+    }
+    const std::string itemNumber = items.empty() ? std::string() : Utf8ToWindows1252(items[0]);
+
+    CItemInfo info;
+    std::string url = server->GetPageUrl(itemNumber);
+    bool fetchAgain = false;
+    int result = 0;
+    for (const std::string& file : args) {
+        fetchAgain = false;
+        result = server->ParsePage(file, info, url, fetchAgain, page, itemNumber);
+        if (result != 0)
+            break;
+        ++page;
+    }
+    static const std::pair<std::uint32_t, const char*> kFlagNames[] = {
+        {kFoundQuantity, "quantity"},       {kFoundDescription, "description"},
+        {kFoundBidCount, "bidCount"},       {kFoundFinished, "finished"},
+        {kFoundStartDate, "startDate"},     {kFoundEndDate, "endDate"},
+        {kFoundRetrievalDate, "retrievalDate"}, {kFoundCategory, "category"},
+        {kFoundCurrentPrice, "currentPrice"}, {kFoundInitialPrice, "initialPrice"},
+        {kFoundLocation, "location"},       {kFoundSeller, "seller"},
+        {kFoundCurrentBuyer, "currentBuyer"}, {kFoundNextBidPrice, "nextBidPrice"},
+        {kFoundPageText, "pageText"}};
+    out << "{\n  \"result\": " << result << ",\n  \"foundFlags\": " << info.foundFlags << ",\n  \"found\": [";
+    bool first = true;
+    for (const auto& [bit, name] : kFlagNames) {
+        if (info.foundFlags & bit) {
+            out << (first ? "" : ", ") << "\"" << name << "\"";
+            first = false;
+        }
+    }
+    out << "],\n  \"quantity\": " << info.quantity << ",\n  \"description\": " << JsonString(info.description)
+        << ",\n  \"bidCount\": " << info.bidCount << ",\n  \"finished\": " << info.finished
+        << ",\n  \"startDate\": " << info.startDate << ",\n  \"endDate\": " << info.endDate
+        << ",\n  \"retrievalDate\": " << info.retrievalDate << ",\n  \"category\": " << JsonString(info.category)
+        << ",\n  \"currentPrice\": " << JsonString(info.currentPrice)
+        << ",\n  \"initialPrice\": " << JsonString(info.initialPrice)
+        << ",\n  \"location\": " << JsonString(info.location) << ",\n  \"seller\": " << JsonString(info.seller)
+        << ",\n  \"currentBuyer\": " << JsonString(info.currentBuyer)
+        << ",\n  \"nextBidPrice\": " << JsonString(info.nextBidPrice)
+        << ",\n  \"pageText\": " << JsonString(info.pageText) << ",\n  \"fetchAgain\": "
+        << (fetchAgain ? "true" : "false") << ",\n  \"nextUrl\": " << JsonString(fetchAgain ? url : std::string())
+        << "\n}\n";
+    if (result != 0) {
+        err << "lotwarden: no item data found in the page\n";
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+int CmdSearchUrl(const Args& input, std::ostream& out, std::ostream& err)
+{
+    Args args = input;
+    std::vector<std::string> servers, queries, categories, sorts;
+    const bool descending = TakeFlag(args, "--descending");
+    const bool descriptions = TakeFlag(args, "--descriptions");
+    const bool textOnly = TakeFlag(args, "--text-only");
+    if (!TakeValues(args, "--server", servers) || !TakeValues(args, "--query", queries) ||
+        !TakeValues(args, "--category", categories) || !TakeValues(args, "--sort", sorts) || !args.empty() ||
+        servers.size() != 1 || queries.size() > 1 || categories.size() > 1 || sorts.size() > 1) {
+        err << "usage: lotwarden search-url --server ID [--query TEXT] [--category N] [--sort KEY] [--descending]"
+               " [--descriptions] [--text-only]\n";
+        return kExitUsage;
+    }
+    CAuctionServer* server = ServerArgument(servers[0], err);
+    if (!server)
+        return kExitFailed;
+    CSearchRequest request;
+    server->GetSearchDefaults(request);
+    if (!queries.empty())
+        request.query = Utf8ToWindows1252(queries[0]);
+    if (!categories.empty() && (!ParseInt(categories[0], request.categoryIndex) || request.categoryIndex < 0)) {
+        err << "lotwarden: --category takes a category index from 0\n";
+        return kExitUsage;
+    }
+    if (!sorts.empty()) {
+        static const std::pair<const char*, int> kSortNames[] = {
+            {"end", CSearchRequest::kSortEndDate},        {"start", CSearchRequest::kSortStartDate},
+            {"price", CSearchRequest::kSortCurrentPrice}, {"rank", CSearchRequest::kSortRanking},
+            {"photo", CSearchRequest::kSortPhoto},        {"description", CSearchRequest::kSortDescription},
+            {"bids", CSearchRequest::kSortBidCount}};
+        const auto named = std::find_if(std::begin(kSortNames), std::end(kSortNames),
+                                        [&](const auto& entry) { return sorts[0] == entry.first; });
+        if (named != std::end(kSortNames)) {
+            request.sortKey = named->second;
+        } else if (!ParseInt(sorts[0], request.sortKey)) {
+            err << "lotwarden: --sort takes end, start, price, rank, photo, description, bids or a number\n";
+            return kExitUsage;
+        }
+    }
+    if (descending)
+        request.ascending = false;
+    if (descriptions)
+        request.searchDescriptions = true;
+    if (textOnly)
+        request.textOnly = true;
+    const std::string url = server->BuildSearchUrl(request);
+    if (url.empty()) {
+        err << "lotwarden: no search URL (the search words are empty)\n";
+        return kExitFailed;
+    }
+    out << Windows1252ToUtf8(url) << "\n";
+    return kExitOk;
+}
+
+} // namespace cli
