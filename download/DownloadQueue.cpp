@@ -14,6 +14,8 @@
 #include <thread>
 #include <vector>
 
+#include <pthread.h>
+
 namespace {
 
 struct QueueState
@@ -24,6 +26,9 @@ struct QueueState
     bool schedulerRunning = false;
     CDownItem* finishing = nullptr;
     std::thread scheduler;
+    // Transfer threads that have ended (or are just returning), joined later in a batch so
+    // that the scheduler never waits for a thread to be given the processor again.
+    std::vector<std::thread> endedThreads;
 
     // Wakes the scheduler between passes: a transfer ended, a download was queued or cancelled.
     std::condition_variable wake;
@@ -44,6 +49,13 @@ QueueState& Queue()
 
 std::atomic<int> failThreadStarts{0};
 std::once_flag httpInit;
+
+void JoinAll(std::vector<std::thread>& threads)
+{
+    for (std::thread& thread : threads)
+        thread.join();
+    threads.clear();
+}
 
 bool IsKind(CDownItem* download, const std::type_info* kind)
 {
@@ -74,11 +86,14 @@ bool CancelLocked(QueueState& q, const std::type_info* kind)
     return marked;
 }
 
-// Under the queue lock. Moves `download` (or, with nullptr, the first waiting download whose
-// kind is below its limit) to the running list and starts its transfer thread. A thread that
+// Called with the queue lock held. Moves `download` (or, with nullptr, the first waiting
+// download whose kind is below its limit) to the running list and starts its transfer thread.
+// The thread is created with the lock released, so that the new thread (which takes the lock at
+// once) does not find it held by its own creator; this is safe because only the scheduler
+// thread starts, hands over and deletes downloads and touches `workerThread`. A thread that
 // cannot be started ends the download at once with status 1, so the scheduler reports it like
 // any failed transfer instead of keeping it running for ever.
-bool StartTransferLocked(QueueState& q, CDownItem* download)
+bool StartTransfer(QueueState& q, std::unique_lock<std::mutex>& lock, CDownItem* download)
 {
     try {
         q.running.reserve(q.running.size() + 1);
@@ -109,16 +124,19 @@ bool StartTransferLocked(QueueState& q, CDownItem* download)
     download->transferEnded = false;
     download->session = nullptr;
 
-    bool started = false;
+    lock.unlock();
+    std::thread thread;
     if (failThreadStarts.load() > 0 && failThreadStarts.fetch_sub(1) > 0) {
-        started = false;
+        // left empty: the start failed
     } else {
         try {
-            download->workerThread = std::thread(RunTransferThread, download);
-            started = true;
+            thread = std::thread(RunTransferThread, download);
         } catch (const std::system_error&) {
         }
     }
+    const bool started = thread.joinable();
+    download->workerThread = std::move(thread);
+    lock.lock();
     if (!started) {
         download->downloadStatus = 1;
         download->transferEnded = true;
@@ -149,6 +167,8 @@ bool TakeFinishedLocked(QueueState& q, CDownItem*& handed)
     for (size_t i = q.running.size(); i-- > 0;) {
         CDownItem* download = q.running[i];
         if (download->cancelRequested && download->transferEnded) {
+            if (download->workerThread.joinable())
+                q.endedThreads.push_back(std::move(download->workerThread));
             delete download;
             q.running.erase(q.running.begin() + static_cast<std::ptrdiff_t>(i));
         }
@@ -158,10 +178,16 @@ bool TakeFinishedLocked(QueueState& q, CDownItem*& handed)
             handed = *it;
             q.running.erase(it);
             q.finishing = handed;
+            if (handed->workerThread.joinable())
+                q.endedThreads.push_back(std::move(handed->workerThread));
             break;
         }
     }
     const bool workLeft = handed || !q.waiting.empty() || !q.running.empty();
+    if (!workLeft) {
+        // These threads take no lock after ending their transfer, so they cannot block here.
+        JoinAll(q.endedThreads);
+    }
     q.schedulerRunning = workLeft;
     if (!workLeft)
         q.schedulerEnded.notify_all();
@@ -171,9 +197,6 @@ bool TakeFinishedLocked(QueueState& q, CDownItem*& handed)
 // On the scheduler thread, without the queue lock: parse, ask, deliver, restart or delete.
 void FinishDownload(QueueState& q, CDownItem* download)
 {
-    if (download->workerThread.joinable())
-        download->workerThread.join();
-
     bool fetchAgain = false;
     if (download->downloadStatus == 0)
         download->downloadStatus = download->OnDownloaded(fetchAgain);
@@ -185,7 +208,7 @@ void FinishDownload(QueueState& q, CDownItem* download)
     q.finishing = nullptr;
     if (answer == 1 || fetchAgain) {
         download->downloadStatus = 0;
-        if (StartTransferLocked(q, download))
+        if (StartTransfer(q, lock, download))
             return;
         lock.unlock();
         delete download; // no room left to run it again
@@ -204,6 +227,7 @@ void FinishDownload(QueueState& q, CDownItem* download)
 
 void SchedulerMain()
 {
+    pthread_setname_np(pthread_self(), "lw-downloads");
     QueueState& q = Queue();
     for (;;) {
         CDownItem* handed = nullptr;
@@ -219,8 +243,19 @@ void SchedulerMain()
             idle = false;
         }
         std::unique_lock lock(q.lock);
-        if (StartTransferLocked(q, nullptr))
+        if (StartTransfer(q, lock, nullptr))
             idle = false;
+        // Joins the threads of finished transfers when idle, or the older ones of a long list
+        // (long since gone); the newest may still be freeing their handles.
+        if (idle || q.endedThreads.size() >= 64) {
+            const size_t keep = idle ? 0 : 16;
+            std::vector<std::thread> ended(std::make_move_iterator(q.endedThreads.begin()),
+                                           std::make_move_iterator(q.endedThreads.end() - static_cast<std::ptrdiff_t>(keep)));
+            q.endedThreads.erase(q.endedThreads.begin(), q.endedThreads.end() - static_cast<std::ptrdiff_t>(keep));
+            lock.unlock();
+            JoinAll(ended);
+            lock.lock();
+        }
         if (idle) {
             const long idleMs = GetDownloadTuning().idlePassMs;
             q.wake.wait_for(lock, std::chrono::milliseconds(idleMs), [&] { return q.wakeRequested; });
@@ -235,11 +270,13 @@ std::mutex& DownloadQueueLock()
     return Queue().lock;
 }
 
-void EndTransfer(CDownItem* download, int status)
+void EndTransfer(CDownItem* download, int status, CurlSession* session)
 {
     QueueState& q = Queue();
     {
         std::lock_guard lock(q.lock);
+        if (session && download->session == session)
+            download->session = nullptr;
         download->downloadStatus = status;
         download->transferEnded = true;
         q.wakeRequested = true;

@@ -19,6 +19,8 @@
 #include <string>
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -96,9 +98,17 @@ int Progress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
     return static_cast<CurlSession*>(user)->closed ? 1 : 0;
 }
 
+// Empties the file for a new attempt. An empty file is left alone: truncating makes ext4 write
+// the next body out at close (its guard for files replaced by truncation), and then deleting
+// the file waits for that write and, on volumes mounted with discard, for the discard.
 bool ResetFile(int fd)
 {
-    return ftruncate(fd, 0) == 0 && lseek(fd, 0, SEEK_SET) == 0;
+    struct stat st {};
+    if (fstat(fd, &st) != 0)
+        return false;
+    if (st.st_size != 0 && ftruncate(fd, 0) != 0)
+        return false;
+    return lseek(fd, 0, SEEK_SET) == 0;
 }
 
 // Runs the request once on the session's own multi handle, so that closing the session wakes
@@ -302,7 +312,7 @@ int Transfer(CDownItem* download, SessionPtr& session)
     }
 
     FileHandle file;
-    file.fd = open(download->localFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    file.fd = open(download->localFile.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (file.fd < 0)
         return 1;
 
@@ -381,13 +391,10 @@ void InitHttpTransfers()
 
 void RunTransferThread(CDownItem* download)
 {
+    pthread_setname_np(pthread_self(), "lw-transfer");
     SessionPtr session;
     const int status = Transfer(download, session);
-    if (session) {
-        std::lock_guard lock(DownloadQueueLock());
-        if (download->session == session.get())
-            download->session = nullptr;
-    }
-    // After this the session is ours alone: nobody can find it through the download any more.
-    EndTransfer(download, status);
+    // Unregisters the session and ends the transfer in one step; from here on nobody can reach
+    // the session through the download, and the download may be deleted at any moment.
+    EndTransfer(download, status, session.get());
 }

@@ -4,12 +4,14 @@
 #include <mutex>
 
 class CDownItem;
+struct CurlSession;
 
 std::mutex& DownloadQueueLock();
 
-// The last act of a transfer thread: records the status, marks the transfer ended and wakes the
-// scheduler. Takes the queue lock; `download` is not touched afterwards.
-void EndTransfer(CDownItem* download, int status);
+// The last act of a transfer thread with its download: unregisters `session` (when still
+// registered), records the status, marks the transfer ended and wakes the scheduler. Takes the
+// queue lock; `download` must not be touched afterwards.
+void EndTransfer(CDownItem* download, int status, CurlSession* session);
 
 // The body of a transfer thread (HttpTransfer.cpp): fetches download->url into localFile and
 // ends with EndTransfer.

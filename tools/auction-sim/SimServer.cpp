@@ -9,6 +9,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -279,6 +280,10 @@ void Server::AcceptLoop()
                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
             continue;
         }
+        // The head and the body go out in separate writes; without this the body would wait
+        // for the client's delayed acknowledgement of the head.
+        const int on = 1;
+        setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
         std::lock_guard guard(lock);
         auto connection = std::make_unique<Connection>();
         Connection* raw = connection.get();
