@@ -59,7 +59,7 @@ head -c 4000 "$data/sites/ebay/running.html" >"$dir/page"
 # Reference data: the prefix on the first line, then the file.
 dir=$(corpus fuzz_refdata_rows)
 for prefix in TZ EbC YCFr AucFr; do
-  { echo "$prefix"; grep -E "^(TZ|$prefix)\|" "$top/resources/Lotward.dat" | head -40; } >"$dir/$prefix"
+  { echo "$prefix"; grep -aE "^(TZ|$prefix)\|" "$top/resources/Lotward.dat" | head -40 || true; } >"$dir/$prefix"
 done
 
 # Bookmark files and shortcuts: the walker's mode (0 read, 1 drop links, 2 insert), then the file.
@@ -71,7 +71,8 @@ printf '\000[DEFAULT]\r\nBASEURL=http://a/\r\n[InternetShortcut]\r\nURL=http://c
 
 # Dropped text: item URLs of the sites, one a line.
 dir=$(corpus fuzz_add_from_text)
-cat >"$dir/urls" <<'URLS'
+n=0
+while read -r url; do echo "$url" >"$dir/url-$((++n))"; done <<'URLS'
 http://cgi.ebay.com/aw-cgi/eBayISAPI.dll?ViewItem&item=1
 http://page.auctions.yahoo.com/auction/9
 http://au.page.auctions.yahoo.com/au/auction/42
@@ -80,6 +81,7 @@ http://aucland.fr/accdb/viewItem.asp?IDI=4711
 http://auctions.excite.com/Scripts/ListingInfo.asp?LotNo=4417
 http://auctions.cnet.com/cgi-bin/osa/ViewPage.cgi?templateName=item_form.htx&itemNumber=10482
 URLS
+cat "$dir"/url-* >"$dir/urls"
 printf 'http://cgi.ebay.com/aw-cgi/eBayISAPI.dll?ViewItem&item=7\r\n\r\n' >"$dir/crlf"
 
 # Watch lists: written by the program itself when it is at hand, plus an empty one.
