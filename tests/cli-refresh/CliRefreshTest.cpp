@@ -1,0 +1,212 @@
+// The lotwarden program itself: refresh against the simulator's eBay pages through
+// http_proxy, parse-page on saved pages, search-url.
+
+#include "tools/auction-sim/Scenario.h"
+#include "tools/auction-sim/SimServer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+const char* const kScenario = R"(
+[ebay-item 2001]
+title = Tin robot
+first-bid = $10.00
+seller = tinlover
+bid = 12 $45.00 robotfan
+bid = 13 $47.50 m&m_toys
+
+[ebay-item 2002]
+title = Leica M3
+first-bid = $400.00
+seller = shutterbug
+bid = 4 $610.00 f8andbethere
+
+[ebay-item 2003]
+page = error
+)";
+
+struct RunResult
+{
+    int exitCode = -1;
+    std::string output; // standard output and standard error
+};
+
+class CliRefresh : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        dir = std::filesystem::temp_directory_path() / ("lw-cli-refresh-" + std::to_string(getpid()));
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        lwsim::RouteTable table;
+        std::string error;
+        ASSERT_TRUE(lwsim::LoadScenarioText(kScenario, ".", "test", table, error)) << error;
+        server = std::make_unique<lwsim::Server>(std::move(table));
+        ASSERT_TRUE(server->Start(error)) << error;
+        list = (dir / "list.lwd").string();
+    }
+    void TearDown() override
+    {
+        server->Stop();
+        std::filesystem::remove_all(dir);
+    }
+
+    // Runs lotwarden with `args` (already quoted for the shell) against the simulator.
+    RunResult Run(const std::string& args)
+    {
+        const std::string command = "http_proxy=" + server->BaseUrl() + " no_proxy= NO_PROXY= LOTWARDEN_TMPDIR='" +
+                                    (dir / "tmp").string() + "' '" LW_BIN_DIR "/lotwarden' " + args + " 2>&1";
+        RunResult result;
+        FILE* pipe = popen(command.c_str(), "r");
+        if (!pipe)
+            return result;
+        char buffer[4096];
+        std::size_t n;
+        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            result.output.append(buffer, n);
+        const int status = pclose(pipe);
+        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return result;
+    }
+
+    void MakeList(const std::string& numbers)
+    {
+        ASSERT_EQ(Run("new '" + list + "'").exitCode, 0);
+        for (std::size_t at = 0; at < numbers.size();) {
+            const std::size_t space = numbers.find(' ', at);
+            const std::string number = numbers.substr(at, space - at);
+            ASSERT_EQ(Run("add '" + list + "' --server 107 " + number).exitCode, 0);
+            at = space == std::string::npos ? numbers.size() : space + 1;
+        }
+    }
+
+    int Count(const std::string& text, const std::string& what)
+    {
+        int n = 0;
+        for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+            ++n;
+        return n;
+    }
+
+    std::filesystem::path dir;
+    std::string list;
+    std::unique_ptr<lwsim::Server> server;
+};
+
+TEST_F(CliRefresh, RefreshSavesTheResultsAndSaysWhatChanged)
+{
+    MakeList("2001 2002");
+    RunResult first = Run("refresh '" + list + "'");
+    EXPECT_EQ(first.exitCode, 0) << first.output;
+    EXPECT_NE(first.output.find("Current Buyer: (none) -> robotfan"), std::string::npos) << first.output;
+    EXPECT_NE(first.output.find("2 refreshed, 0 failed"), std::string::npos);
+
+    RunResult shown = Run("show '" + list + "' --json");
+    EXPECT_NE(shown.output.find("\"currentPrice\": \"$45.00\""), std::string::npos) << shown.output;
+
+    // Move the auctions on and refresh only one item.
+    const std::string stepCommand = "exec 3<>/dev/tcp/127.0.0.1/" + std::to_string(server->Port()) +
+                                    "; printf 'GET /__ebay/step HTTP/1.0\\r\\n\\r\\n' >&3; cat <&3 >/dev/null";
+    ASSERT_EQ(std::system(("bash -c \"" + stepCommand + "\"").c_str()), 0);
+    RunResult second = Run("refresh '" + list + "' --item 2001");
+    EXPECT_EQ(second.exitCode, 0) << second.output;
+    EXPECT_NE(second.output.find("Current Price: $45.00 -> $47.50"), std::string::npos) << second.output;
+    EXPECT_NE(second.output.find("Current Buyer: robotfan -> m&m_toys"), std::string::npos);
+    EXPECT_EQ(second.output.find("2002"), std::string::npos);
+}
+
+TEST_F(CliRefresh, ExitCodeAndErrorChoiceForAnItemThatFails)
+{
+    MakeList("2001 2003");
+    struct Case
+    {
+        const char* choice;
+        int questions;   // how often the failing item is reported
+        bool otherDone;  // whether 2001 still got refreshed
+    };
+    for (const Case& c : {Case{"ignore", 1, true}, Case{"retry", 4, true}}) {
+        SCOPED_TRACE(c.choice);
+        RunResult run = Run("refresh '" + list + "' --on-error " + c.choice);
+        EXPECT_EQ(run.exitCode, 3) << run.output;
+        EXPECT_EQ(Count(run.output, "Error retrieving Item #2003 on Ebay"), c.questions) << run.output;
+        EXPECT_NE(run.output.find("Failed #2003 on Ebay"), std::string::npos);
+        EXPECT_EQ(run.output.find("#2001 on Ebay\n") != std::string::npos ||
+                      run.output.find("Changed #2001") != std::string::npos,
+                  c.otherDone);
+    }
+    // Under retry the item is retried three times, then ignored.
+    RunResult retry = Run("refresh '" + list + "' --on-error retry --item 2003");
+    EXPECT_EQ(Count(retry.output, "-> retry"), 3);
+    EXPECT_EQ(Count(retry.output, "-> ignore"), 1);
+}
+
+TEST_F(CliRefresh, AbortStopsTheRefreshAndKeepsTheFile)
+{
+    MakeList("2003");
+    const auto before = std::filesystem::last_write_time(list);
+    RunResult run = Run("refresh '" + list + "' --on-error abort");
+    EXPECT_EQ(run.exitCode, 3) << run.output;
+    EXPECT_NE(run.output.find("Refresh aborted."), std::string::npos);
+    EXPECT_EQ(std::filesystem::last_write_time(list), before); // nothing changed, nothing written
+}
+
+TEST_F(CliRefresh, BadUsageAndMissingFiles)
+{
+    MakeList("2001");
+    struct Case
+    {
+        std::string args;
+        int exitCode;
+    };
+    const Case cases[] = {
+        {"refresh", 2},
+        {"refresh '" + list + "' --on-error sometimes", 2},
+        {"refresh '" + list + "' --item", 2},
+        {"refresh '" + (dir / "absent.lwd").string() + "'", 1},
+        {"refresh '" + list + "' --item 9999", 1},
+        {"parse-page --server 107", 2},
+        {"parse-page --server 999 x.html", 1},
+        {"search-url --server 107 --sort sideways --query x", 2},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Run(c.args).exitCode, c.exitCode) << c.args;
+}
+
+TEST_F(CliRefresh, ParsePagePrintsTheFieldsAndTheirFlags)
+{
+    RunResult running = Run("parse-page --server 107 '" LW_TEST_DATA_DIR "/sites/ebay/running.html'");
+    EXPECT_EQ(running.exitCode, 0) << running.output;
+    for (const char* expected :
+         {"\"result\": 0", "\"currentPrice\": \"$45.00\"", "\"currentBuyer\": \"robotfan\"", "\"bidCount\": 12",
+          "\"finished\": 0", "\"found\": [\"quantity\", \"description\", \"bidCount\", \"finished\""})
+        EXPECT_NE(running.output.find(expected), std::string::npos) << expected << "\n" << running.output;
+
+    RunResult error = Run("parse-page --server 107 '" LW_TEST_DATA_DIR "/sites/ebay/error.html'");
+    EXPECT_EQ(error.exitCode, 1);
+    EXPECT_NE(error.output.find("\"foundFlags\": 0"), std::string::npos) << error.output;
+}
+
+TEST_F(CliRefresh, SearchUrlStartsFromTheServersDefaults)
+{
+    RunResult plain = Run("search-url --server 107 --query robot");
+    EXPECT_EQ(plain.exitCode, 0);
+    EXPECT_EQ(plain.output, "http://search.ebay.com/cgi-bin/texis/ebay/results.html?ht=1&query=robot&srchdesc=n"
+                            "&textonly=n&SortOrder=%5Ba%5D&SortProperty=MetaEndSort\n");
+    RunResult options = Run("search-url --server 107 --query robot --descending --descriptions --text-only --sort price");
+    EXPECT_EQ(options.output, "http://search-desc.ebay.com/cgi-bin/texis/ebaydesc/results.html?query=robot&srchdesc=y"
+                              "&textonly=y&SortOrder=%5Bd%5D&SortProperty=MetaCurrentPriceSort\n");
+    EXPECT_EQ(Run("search-url --server 107").exitCode, 1); // no words, no URL
+}
+
+} // namespace
