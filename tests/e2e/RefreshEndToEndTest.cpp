@@ -3,6 +3,8 @@
 
 #include "tests/e2e/RefreshTestSupport.h"
 
+#include <future>
+
 namespace {
 
 // One item per behaviour; step 1 moves 1001's auction on (new price, new high bidder).
@@ -202,11 +204,28 @@ protected:
 
 TEST_F(AbortEndToEnd, AbortStopsTheWholeRefresh)
 {
-    question.answer = IErrorQuestion::kAbort;
-    CItem* failing = Add("1004"); // one download at a time: this one runs first
+    // The answer waits until every item is queued, so that Abort meets the whole refresh.
+    struct GatedAbort : public IErrorQuestion
+    {
+        std::promise<void> allQueued;
+        std::shared_future<void> ready = allQueued.get_future().share();
+        std::atomic<int> asked{0};
+        int AskAbortRetryIgnore(const std::string&) override
+        {
+            ++asked;
+            ready.wait_for(std::chrono::seconds(30));
+            return kAbort;
+        }
+    } gated;
+    SetErrorQuestion(&gated);
+    doc.SetItemDownloads(nullptr);
+    CItem* failing = Add("1004"); // one download at a time: the first in document order runs first
     std::vector<CItem*> rest = {Add("1001"), Add("1002"), Add("1003"), Add("1007")};
+    doc.SetItemDownloads(&downloads);
+    doc.RefreshAll();
+    gated.allQueued.set_value();
     RunRefresh();
-    EXPECT_EQ(question.Messages().size(), 1u);
+    EXPECT_EQ(gated.asked, 1);
     EXPECT_TRUE(failing->description.empty());
     for (CItem* item : rest) {
         EXPECT_TRUE(item->description.empty()) << item->GetItemNumber();
@@ -214,7 +233,7 @@ TEST_F(AbortEndToEnd, AbortStopsTheWholeRefresh)
     }
     EXPECT_EQ(PendingItemDownloads(), 0);
     // A later refresh works again.
-    question.answer = IErrorQuestion::kIgnore;
+    SetErrorQuestion(&question);
     doc.RefreshItem(rest[0]);
     RunRefresh();
     EXPECT_EQ(rest[0]->currentPrice, "$45.00");
