@@ -8,6 +8,7 @@
 #include "download/DownloadQueue.h"
 #include "platform/SettingsStore.h"
 #include "text/ReferenceData.h"
+#include "ui/AlarmHooks.h"
 #include "ui/LotwardView.h"
 #include "ui/MainFrame.h"
 #include "ui/MessageBox.h"
@@ -130,6 +131,7 @@ bool CLotwardApp::InitInstance(const QStringList& arguments)
     const int showCmd = settings.GetInt("Main Window", "ShowCmd", -1);
 
     frame = std::make_unique<CMainFrame>(*this, *doc, settings);
+    InstallItemWindows(*frame, settings, blankPagePath, itemPagePath);
 
     // The first argument that is not an option names the document to open.
     QString path;

@@ -82,8 +82,8 @@ void CItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
 CLotwardView::CLotwardView(CLotwardDoc& document, ISettingsStore& store, CMainFrame& mainFrame, QWidget* parent)
     : QTreeView(parent), doc(document), settings(store), frame(mainFrame)
 {
-    model = new CItemListModel(doc, this);
-    setModel(model);
+    listModel = new CItemListModel(doc, this);
+    setModel(listModel);
     setItemDelegate(new CItemDelegate(this));
     setRootIsDecorated(false);
     setItemsExpandable(false);
@@ -145,7 +145,7 @@ void CLotwardView::ApplyFonts()
     // header keeps the normal font.
     setFont(trackChanges ? bold : normal);
     header()->setFont(normal);
-    model->SetBoldUnread(trackChanges, normal, bold);
+    listModel->SetBoldUnread(trackChanges, normal, bold);
 }
 
 void CLotwardView::SetTrackChanges(bool on)
@@ -171,21 +171,21 @@ void CLotwardView::OnDocumentUpdate(CLotwardDoc&, int hint, CItem* item)
     switch (hint) {
     case kHintItemChanged:
         if (item)
-            model->RowChanged(item);
+            listModel->RowChanged(item);
         break;
     case kHintColumns:
         RebuildColumns();
         break;
     case kHintItemRemoved:
         if (item)
-            model->RemoveRow(item);
+            listModel->RemoveRow(item);
         break;
     case kHintItemAdded:
         if (item)
-            model->AppendRow(item);
+            listModel->AppendRow(item);
         break;
     case kHintOrder:
-        model->ReorderRows();
+        listModel->ReorderRows();
         break;
     default:
         RebuildColumns();
@@ -200,22 +200,22 @@ void CLotwardView::RebuildColumns()
     // Rebuilding the columns resets the selection model's column ranges; keep the rows chosen.
     const std::vector<CItem*> selected = SelectedItems();
     CItem* focused = FocusedItem();
-    model->RebuildColumns();
+    listModel->RebuildColumns();
     const CColumnInfoList& columns = doc.Columns();
-    for (int i = 0; i < columns.GetCount() && i < model->columnCount(); ++i)
+    for (int i = 0; i < columns.GetCount() && i < listModel->columnCount(); ++i)
         header()->resizeSection(i, columns.GetWidth(i));
     QItemSelection selection;
     for (CItem* it : selected) {
-        const int row = model->RowOf(it);
+        const int row = listModel->RowOf(it);
         if (row >= 0)
-            selection.select(model->index(row, 0), model->index(row, std::max(0, model->columnCount() - 1)));
+            selection.select(listModel->index(row, 0), listModel->index(row, std::max(0, listModel->columnCount() - 1)));
     }
     if (!selection.isEmpty())
         selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
     if (focused) {
-        const int row = model->RowOf(focused);
+        const int row = listModel->RowOf(focused);
         if (row >= 0)
-            selectionModel()->setCurrentIndex(model->index(row, 0), QItemSelectionModel::NoUpdate);
+            selectionModel()->setCurrentIndex(listModel->index(row, 0), QItemSelectionModel::NoUpdate);
     }
 }
 
@@ -224,39 +224,39 @@ void CLotwardView::RebuildRows()
     const std::vector<CItem*> selected = SelectedItems();
     CItem* focused = FocusedItem();
     const QSignalBlocker blocker(selectionModel());
-    model->RebuildRows();
-    if (model->columnCount() == 0)
+    listModel->RebuildRows();
+    if (listModel->columnCount() == 0)
         return;
     QItemSelection selection;
     std::vector<int> rows;
     for (CItem* it : selected) {
         if (doc.ContainsItem(it)) {
-            const int row = model->RowOf(it);
+            const int row = listModel->RowOf(it);
             if (row >= 0)
                 rows.push_back(row);
         }
     }
     std::sort(rows.begin(), rows.end());
-    const int lastColumn = model->columnCount() - 1;
+    const int lastColumn = listModel->columnCount() - 1;
     for (std::size_t i = 0; i < rows.size();) {
         std::size_t j = i;
         while (j + 1 < rows.size() && rows[j + 1] == rows[j] + 1)
             ++j;
-        selection.select(model->index(rows[i], 0), model->index(rows[j], lastColumn));
+        selection.select(listModel->index(rows[i], 0), listModel->index(rows[j], lastColumn));
         i = j + 1;
     }
     if (!selection.isEmpty())
         selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
     if (focused && doc.ContainsItem(focused)) {
-        const int row = model->RowOf(focused);
+        const int row = listModel->RowOf(focused);
         if (row >= 0)
-            selectionModel()->setCurrentIndex(model->index(row, 0), QItemSelectionModel::NoUpdate);
+            selectionModel()->setCurrentIndex(listModel->index(row, 0), QItemSelectionModel::NoUpdate);
     }
 }
 
 bool CLotwardView::GetColumnWidth(int position, int& width) const
 {
-    if (position < 0 || position >= model->columnCount())
+    if (position < 0 || position >= listModel->columnCount())
         return false;
     width = header()->sectionSize(position);
     return true;
@@ -273,7 +273,7 @@ bool CLotwardView::HasSelection() const
 CItem* CLotwardView::FocusedItem() const
 {
     const QModelIndex current = currentIndex();
-    return current.isValid() ? model->ItemAt(current.row()) : nullptr;
+    return current.isValid() ? listModel->ItemAt(current.row()) : nullptr;
 }
 
 std::vector<CItem*> CLotwardView::SelectedItems() const
@@ -289,7 +289,7 @@ std::vector<CItem*> CLotwardView::SelectedItems() const
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     items.reserve(rows.size());
     for (int row : rows)
-        if (CItem* item = model->ItemAt(row))
+        if (CItem* item = listModel->ItemAt(row))
             items.push_back(item);
     return items;
 }
@@ -298,7 +298,7 @@ void CLotwardView::currentChanged(const QModelIndex& current, const QModelIndex&
 {
     QTreeView::currentChanged(current, previous);
     readTimer.stop();
-    CItem* item = current.isValid() ? model->ItemAt(current.row()) : nullptr;
+    CItem* item = current.isValid() ? listModel->ItemAt(current.row()) : nullptr;
     // The description pane follows the focused item.
     doc.UpdateAllViews(kHintFocus, item, this);
     if (item)
@@ -355,7 +355,7 @@ void CLotwardView::drawRow(QPainter* painter, const QStyleOptionViewItem& option
 
 void CLotwardView::SortByColumn(int position)
 {
-    const int columnId = model->ColumnId(position);
+    const int columnId = listModel->ColumnId(position);
     if (!columnId)
         return;
     const bool ascending = columnId != lastSortColumn || !lastSortAscending;
@@ -489,7 +489,7 @@ void CLotwardView::mouseDoubleClickEvent(QMouseEvent* event)
 {
     const QModelIndex index = indexAt(event->position().toPoint());
     if (index.isValid())
-        OpenItemPage(model->ItemAt(index.row()));
+        OpenItemPage(listModel->ItemAt(index.row()));
     event->accept();
 }
 
@@ -503,7 +503,7 @@ void CLotwardView::contextMenuEvent(QContextMenuEvent* event)
         QRect rowRect;
         const QRect area = viewport()->rect();
         for (CItem* item : SelectedItems()) {
-            const QRect r = visualRect(model->index(model->RowOf(item), 0));
+            const QRect r = visualRect(listModel->index(listModel->RowOf(item), 0));
             if (r.intersects(area)) {
                 rowRect = r;
                 break;
@@ -532,7 +532,7 @@ void CLotwardView::startDrag(Qt::DropActions)
     mime->setData(QString::fromLatin1(kItemMimeType), QByteArray::fromStdString(doc.GetItemsText(SelectedItems())));
     auto* drag = new QDrag(this);
     drag->setMimeData(mime);
-    drag->setPixmap(model->data(model->index(model->RowOf(dragged), 0), Qt::DecorationRole).value<QPixmap>());
+    drag->setPixmap(listModel->data(listModel->index(listModel->RowOf(dragged), 0), Qt::DecorationRole).value<QPixmap>());
     // Whatever the target does with the addresses, the items stay in this list.
     drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::CopyAction);
 }

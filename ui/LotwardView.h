@@ -38,7 +38,7 @@ public:
     CLotwardView(CLotwardDoc& doc, ISettingsStore& settings, CMainFrame& frame, QWidget* parent = nullptr);
     ~CLotwardView() override;
 
-    CItemListModel* ItemModel() const { return model; }
+    CItemListModel* ItemModel() const { return listModel; }
 
     // Handles the item list's commands; false when `id` is not one of them.
     bool OnCommand(int id);
@@ -91,7 +91,7 @@ private:
     CLotwardDoc& doc;
     ISettingsStore& settings;
     CMainFrame& frame;
-    CItemListModel* model = nullptr;
+    CItemListModel* listModel = nullptr;
     QTimer readTimer;
     bool trackChanges = true;
     int readTime = 3;

@@ -1,0 +1,71 @@
+#include "ui/AlarmMonitor.h"
+
+#include "core/document/LotwardDoc.h"
+#include "core/options/AppOptions.h"
+#include "ui/AlarmDialog.h"
+#include "ui/AlarmSound.h"
+#include "ui/AlarmStrings.h"
+#include "ui/Notifier.h"
+#include "ui/UiText.h"
+
+#include <QFile>
+#include <QTreeWidget>
+
+namespace {
+
+constexpr int kOptAlarmBehavior = 6;
+constexpr int kBehaviorMessage = 0;
+constexpr int kBehaviorSound = 1;
+constexpr int kBehaviorBoth = 2;
+
+} // namespace
+
+CAlarmMonitor::CAlarmMonitor(QWidget* owner, QObject* parent)
+    : QObject(parent), dialogParent(owner), soundPlayer(PlayAlarmSound)
+{
+}
+
+std::vector<CItem*> CAlarmMonitor::Check(CLotwardDoc& doc, std::time_t now)
+{
+    std::vector<CItem*> fired;
+    for (int i = 0; i < doc.GetItemCount(); ++i) {
+        CItem* item = doc.GetItem(i);
+        if (item->CheckAlarm(now))
+            fired.push_back(item);
+    }
+    if (!fired.empty())
+        Raise(doc, fired);
+    return fired;
+}
+
+void CAlarmMonitor::Raise(CLotwardDoc& doc, const std::vector<CItem*>& fired)
+{
+    if (fired.empty())
+        return;
+    for (CItem* item : fired) {
+        doc.SetModifiedFlag();
+        item->readState = 0;
+        doc.UpdateAllViews(kHintItemChanged, item);
+        PostDesktopNotification(
+            ResFormat(kStrAlarmNotifyTitle, {ToQt(item->GetItemNumber()), ToQt(item->GetDisplayText(kColServer))}),
+            ResFormat(kStrAlarmNotifyBody,
+                      {ToQt(item->description), ToQt(item->GetDisplayText(kColEndDateLocal))}));
+    }
+
+    const int behavior = GetIntOption(kOptAlarmBehavior);
+    if ((behavior == kBehaviorSound || behavior == kBehaviorBoth) && soundPlayer)
+        soundPlayer(QFile::decodeName(QByteArray::fromStdString(GetAlarmSoundFile())));
+    if (behavior != kBehaviorMessage && behavior != kBehaviorBoth)
+        return;
+
+    if (dialog) {
+        // The dialog of an earlier check is still up: its list grows instead of a second one.
+        dialog->AddItems(fired);
+        return;
+    }
+    CAlarmDialog box(dialogParent);
+    dialog = &box;
+    box.AddItems(fired);
+    box.exec();
+    dialog = nullptr;
+}

@@ -1,0 +1,13 @@
+#pragma once
+// Desktop notifications (freedesktop), so that an alarm is seen while the window is hidden:
+// over D-Bus when the session bus is there, else through notify-send when it is installed,
+// else not at all.
+
+#include <QString>
+
+#include <functional>
+
+void PostDesktopNotification(const QString& summary, const QString& body);
+
+// Replaces how notifications are posted (tests); an empty function restores the desktop's.
+void SetDesktopNotificationHook(std::function<void(const QString& summary, const QString& body)> hook);
