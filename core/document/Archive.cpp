@@ -100,6 +100,29 @@ void CArchiveReader::ReadBytes(void* out, std::size_t size)
     }
 }
 
+void CArchiveReader::AppendBytes(std::string& out, std::size_t size)
+{
+    Require(size);
+    // Appending from the buffer fills the string in one pass: a string sized first would be
+    // zero-filled, then overwritten (a page text is most of a file).
+    out.reserve(out.size() + size);
+    if (!file) {
+        out.append(memory.data() + consumed, size);
+        consumed += size;
+        return;
+    }
+    std::size_t left = size;
+    while (left > 0) {
+        if (bufferPos == bufferLen)
+            Refill();
+        const std::size_t chunk = std::min(left, bufferLen - bufferPos);
+        out.append(buffer.data() + bufferPos, chunk);
+        bufferPos += chunk;
+        left -= chunk;
+        consumed += chunk;
+    }
+}
+
 std::uint8_t CArchiveReader::ReadByte()
 {
     std::uint8_t b = 0;
@@ -153,9 +176,8 @@ std::string CArchiveReader::ReadString()
     }
     if (!wide) {
         Require(length);
-        std::string text(length, '\0');
-        if (length > 0)
-            ReadBytes(text.data(), length);
+        std::string text;
+        AppendBytes(text, length);
         return text;
     }
     Require(static_cast<std::uint64_t>(length) * 2);

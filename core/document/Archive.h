@@ -52,6 +52,7 @@ public:
     // schema recorded for that class in this file.
     std::uint16_t ReadObjectTag(const char* className);
     void ReadBytes(void* out, std::size_t size);
+    void AppendBytes(std::string& out, std::size_t size);
 
     std::uint64_t Remaining() const { return total - consumed; }
     bool AtEnd() const { return Remaining() == 0; }
