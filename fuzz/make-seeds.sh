@@ -76,7 +76,7 @@ while read -r url; do echo "$url" >"$dir/url-$((++n))"; done <<'URLS'
 http://cgi.ebay.com/aw-cgi/eBayISAPI.dll?ViewItem&item=1
 http://page.auctions.yahoo.com/auction/9
 http://au.page.auctions.yahoo.com/au/auction/42
-http://S1.amazon.com/exec/varzea/ts/exchange-glance/12345678
+http://s1.amazon.com/exec/varzea/ts/exchange-glance/12345678
 http://aucland.fr/accdb/viewItem.asp?IDI=4711
 http://auctions.excite.com/Scripts/ListingInfo.asp?LotNo=4417
 http://auctions.cnet.com/cgi-bin/osa/ViewPage.cgi?templateName=item_form.htx&itemNumber=10482
@@ -92,7 +92,8 @@ if [ -n "${LOTWARDEN:-}" ] && [ -x "$LOTWARDEN" ]; then
   "$LOTWARDEN" new "$scratch/one.lwd" >/dev/null
   "$LOTWARDEN" add "$scratch/one.lwd" http://cgi.ebay.com/aw-cgi/eBayISAPI.dll?ViewItem\&item=1 >/dev/null
   "$LOTWARDEN" new "$scratch/many.lwd" >/dev/null
-  "$LOTWARDEN" add "$scratch/many.lwd" $(cat "$out/corpus-fuzz_add_from_text/urls") >/dev/null
+  while read -r url; do "$LOTWARDEN" add "$scratch/many.lwd" "$url" >/dev/null 2>&1 || true; done \
+    <"$out/corpus-fuzz_add_from_text/urls"
   cp "$scratch"/*.lwd "$dir/"
   rm -rf "$scratch"
 fi
