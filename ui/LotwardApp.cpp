@@ -9,6 +9,11 @@
 #include "platform/SettingsStore.h"
 #include "text/ReferenceData.h"
 #include "ui/AlarmHooks.h"
+#include "ui/BookmarkDialogCommands.h"
+#include "ui/AboutBox.h"
+#include "ui/CommandIds.h"
+#include "ui/SheetDisplayOpt.h"
+#include "ui/SheetOption.h"
 #include "ui/LotwardView.h"
 #include "ui/MainFrame.h"
 #include "ui/MessageBox.h"
@@ -132,6 +137,10 @@ bool CLotwardApp::InitInstance(const QStringList& arguments)
 
     frame = std::make_unique<CMainFrame>(*this, *doc, settings);
     InstallItemWindows(*frame, settings, blankPagePath, itemPagePath);
+    InstallBookmarkCommands(*frame, settings);
+    frame->SetCommandHandler(kCmdViewOptions, [this] { ShowOptionsSheet(frame.get()); });
+    frame->SetCommandHandler(kCmdViewDisplayPrefs, [this] { ShowDisplayPreferences(*frame, settings); });
+    frame->SetCommandHandler(kCmdAppAbout, [this] { ShowAboutBox(frame.get()); });
 
     // The first argument that is not an option names the document to open.
     QString path;

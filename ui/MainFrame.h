@@ -56,6 +56,8 @@ public:
     void ToggleDescription();
 
     void SetToolbarStyle(bool text, bool big);
+    // Keeps a new button style for the next start without laying out the toolbar now.
+    void StoreToolbarFlags(bool text, bool big) { toolbarText = text; toolbarBig = big; }
     bool ToolbarText() const { return toolbarText; }
     bool ToolbarBig() const { return toolbarBig; }
 
