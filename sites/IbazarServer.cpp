@@ -86,7 +86,7 @@ void RootRelative(std::string& line, const std::string& attribute, std::initiali
         const std::size_t value = at + attribute.size();
         const std::string_view rest = std::string_view(line).substr(value);
         if (std::none_of(absolute.begin(), absolute.end(), [&](std::string_view head) { return rest.starts_with(head); }))
-            line.insert(value, "/");
+            line.insert(value, 1, '/');
     }
 }
 
