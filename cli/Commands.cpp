@@ -1,4 +1,5 @@
 #include "cli/Commands.h"
+#include "cli/BookmarkCommands.h"
 #include "cli/RefreshCommands.h"
 
 #include "core/Encoding.h"
@@ -144,6 +145,7 @@ void PrintUsage(std::ostream& out)
            "  remove FILE NUMBER...       remove the items with these item numbers\n"
            "  servers                     list the auction servers\n";
     PrintRefreshUsage(out);
+    PrintBookmarkUsage(out);
     out << "  --version                   print the version\n"
            "Commands that open a file in an older format accept --backup to keep a .old copy.\n";
 }
@@ -363,6 +365,10 @@ int RunCommand(const Args& args, std::ostream& out, std::ostream& err)
         return CmdParsePage(rest, out, err);
     if (command == "search-url")
         return CmdSearchUrl(rest, out, err);
+    if (command == "import")
+        return CmdImport(rest, out, err);
+    if (command == "export")
+        return CmdExport(rest, out, err);
     err << "lotwarden: unknown command \"" << command << "\"\n";
     PrintUsage(err);
     return kExitUsage;
