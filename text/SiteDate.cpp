@@ -548,7 +548,8 @@ bool DaylightInForce(const TimeZoneRule& rule, std::time_t in, bool toUtc)
     if (!ObservesDaylight(rule))
         return false;
     std::tm reading{};
-    if (localtime_r(&in, &reading) == nullptr)
+    // A time value this far out has no calendar year an int can hold: no daylight rule.
+    if (localtime_r(&in, &reading) == nullptr || reading.tm_year > INT_MAX - 1900)
         return false;
     const int year = reading.tm_year + 1900;
     std::time_t daylight = TransitionDate(rule.DaylightDate, year);

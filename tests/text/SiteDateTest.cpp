@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -297,6 +299,21 @@ TEST_F(SiteDate, SiteAndLocalClocks)
     EXPECT_EQ(out, Local(2000, 7, 1, 10));
     EXPECT_TRUE(ConvertTimeZone("", Local(2000, 1, 1, 10), out, false));
     EXPECT_EQ(out, Local(2000, 1, 1, 11));
+}
+
+// Found by fuzzing: a page date with an absurd hour count gave a time value whose calendar
+// year overflowed int while the daylight rule was looked up.
+TEST_F(SiteDate, TimesBeyondAnyCalendarYearConvertWithoutDaylight)
+{
+    const std::time_t farOut = static_cast<std::time_t>(INT_MAX - 1000LL) * 31556952LL;
+    std::time_t out = 0;
+    ASSERT_TRUE(ConvertTimeZone("Eastern", farOut, out, true));
+    EXPECT_EQ(out, farOut + 5 * 3600); // standard time: no transition date exists that far out
+
+    std::time_t parsed = 0;
+    if (ParseSiteDate("03//0500 6555555555555555555:30 2000 6:30 PMPM", parsed, 8))
+        for (const char* zone : {"Pacific", "Romance", "AUS Eastern", ""})
+            LocalToSite(zone, SiteToLocal(zone, parsed));
 }
 
 TEST_F(SiteDate, MissingDataFileLeavesTimesUnconverted)
