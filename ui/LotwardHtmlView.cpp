@@ -1,11 +1,11 @@
 #include "ui/LotwardHtmlView.h"
 
 #include "platform/SettingsStore.h"
+#include "ui/BrowserLaunch.h"
 #include "ui/UiText.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -28,12 +28,6 @@ constexpr double kFontScale[] = {0.75, 0.875, 1.0, 1.25, 1.5};
 constexpr qint64 kMaxPictureBytes = 8 * 1024 * 1024;
 constexpr int kPictureTimeoutMs = 30000;
 constexpr int kMaxCachedPictures = 200;
-
-std::function<void(const QUrl&)>& BrowserOpener()
-{
-    static std::function<void(const QUrl&)> opener;
-    return opener;
-}
 
 bool IsWebLink(const QUrl& url)
 {
@@ -168,19 +162,6 @@ void CLotwardHtmlView::RefreshFont()
     const qreal base = font.pointSizeF() > 0 ? font.pointSizeF() : 10.0;
     font.setPointSizeF(base * kFontScale[fontSize]);
     document()->setDefaultFont(font);
-}
-
-void CLotwardHtmlView::SetBrowserOpener(std::function<void(const QUrl&)> opener)
-{
-    BrowserOpener() = std::move(opener);
-}
-
-void CLotwardHtmlView::OpenInBrowser(const QUrl& url)
-{
-    if (BrowserOpener())
-        BrowserOpener()(url);
-    else
-        QDesktopServices::openUrl(url);
 }
 
 void CLotwardHtmlView::FollowLink(const QUrl& link)

@@ -12,7 +12,6 @@
 #include <QTextBrowser>
 #include <QUrl>
 
-#include <functional>
 #include <string>
 
 class ISettingsStore;
@@ -45,11 +44,6 @@ public:
     static std::string WrapPageText(const std::string& pageText);
     // Replaces `path` with the wrapped page text; false when it cannot be written.
     static bool WriteItemPage(const QString& path, const std::string& pageText);
-
-    // Where links to web pages go; by default the desktop's browser. An empty function
-    // restores the default.
-    static void SetBrowserOpener(std::function<void(const QUrl&)> opener);
-    static void OpenInBrowser(const QUrl& url);
 
     // Follows a link the way a click on it does (public for tests).
     void FollowLink(const QUrl& link);
