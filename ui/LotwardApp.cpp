@@ -17,6 +17,7 @@
 #include "ui/LotwardView.h"
 #include "ui/MainFrame.h"
 #include "ui/MessageBox.h"
+#include "ui/SearchWindow.h"
 #include "ui/SplashWindow.h"
 #include "ui/UiStrings.h"
 #include "ui/UiText.h"
@@ -141,6 +142,7 @@ bool CLotwardApp::InitInstance(const QStringList& arguments)
     frame->SetCommandHandler(kCmdViewOptions, [this] { ShowOptionsSheet(frame.get()); });
     frame->SetCommandHandler(kCmdViewDisplayPrefs, [this] { ShowDisplayPreferences(*frame, settings); });
     frame->SetCommandHandler(kCmdAppAbout, [this] { ShowAboutBox(frame.get()); });
+    InstallSearchWindow(*this, *frame);
 
     // The first argument that is not an option names the document to open.
     QString path;

@@ -1,6 +1,7 @@
 #include "ui/LotwardView.h"
 
 #include "platform/SettingsStore.h"
+#include "ui/BrowserLaunch.h"
 #include "ui/CommandIds.h"
 #include "ui/ItemListModel.h"
 #include "ui/MainFrame.h"
@@ -11,7 +12,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QDesktopServices>
 #include <QDrag>
 #include <QHeaderView>
 #include <QMenu>
@@ -414,7 +414,7 @@ bool CLotwardView::OnCommand(int id)
 void CLotwardView::OpenItemPage(CItem* item)
 {
     if (item)
-        QDesktopServices::openUrl(QUrl(ToQt(item->GetUrl())));
+        OpenInBrowser(QUrl(ToQt(item->GetUrl()), QUrl::TolerantMode));
 }
 
 void CLotwardView::DeleteSelection(bool copyFirst)

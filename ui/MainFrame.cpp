@@ -7,6 +7,7 @@
 #include "sites/DownAuctionItemInfo.h"
 #include "ui/AddItemDialog.h"
 #include "ui/Artwork.h"
+#include "ui/BrowserLaunch.h"
 #include "ui/CommandIds.h"
 #include "ui/KeyboardState.h"
 #include "ui/LotwardApp.h"
@@ -19,7 +20,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -456,7 +456,7 @@ bool CMainFrame::RunFrameCommand(int id)
         MoveFocusToNextPane();
         break;
     case kCmdHelpFaq:
-        QDesktopServices::openUrl(QUrl(ResText(kStrFaqUrl)));
+        OpenInBrowser(ResText(kStrFaqUrl));
         break;
     default:
         return false;

@@ -237,7 +237,7 @@ TEST_F(SearchModel, ControlsAServerDoesNotOfferKeepItsDefaults)
     controls.sortIndex = 5;
     const CSavedSearch s = SettingsFromControls(cnet, controls);
     EXPECT_TRUE(s.searchDescriptions);
-    EXPECT_FALSE(s.ascending);  // CNET offers the direction
+    EXPECT_TRUE(s.ascending);
     EXPECT_EQ(s.categoryIndex, 2);
     EXPECT_EQ(s.sortKey, 0);
     EXPECT_EQ(s.serverId, 170);
