@@ -123,10 +123,8 @@ CSearchWindow::CSearchWindow(CSearchWindowHost windowHost, QWidget* parent)
 
     connect(serverList, &QComboBox::currentIndexChanged, this, [this] { ApplyCapabilities(); });
     connect(findCombo, &QComboBox::activated, this, [this](int position) { ChooseSavedSearch(position); });
-    connect(findCombo->lineEdit(), &QLineEdit::textEdited, this, [this] {
-        chosenEntry = -1;
-        UpdateLaunchButton();
-    });
+    connect(findCombo->lineEdit(), &QLineEdit::textEdited, this, [this] { chosenEntry = -1; });
+    connect(findCombo, &QComboBox::editTextChanged, this, [this] { UpdateLaunchButton(); });
     connect(launchButton, &QPushButton::clicked, this, [this] { Launch(); });
     connect(closeButton, &QPushButton::clicked, this, &QDialog::close);
 }
