@@ -1,6 +1,7 @@
 // The item list with 100,000 items: opening the document into the window, and sorting it by a
 // header click. Runs offscreen unless a display is chosen.
 
+#include "core/document/Archive.h"
 #include "core/document/LotwardDoc.h"
 #include "core/item/Item.h"
 #include "platform/MemorySettingsStore.h"
@@ -23,6 +24,33 @@ namespace {
 
 constexpr int kItems = 100000;
 
+// Writes the document file item by item: adding 100,000 items through the document would check
+// each new one against all the others first.
+void WriteLargeDocument(const QString& path)
+{
+    CColumnInfoList columns;
+    columns.ResetToDefaults();
+    std::string bytes;
+    CStringSink sink(bytes);
+    CArchiveWriter archive(sink);
+    columns.Write(archive);
+    archive.WriteCount(kItems);
+    CAuctionServer* ebay = FindServer(107);
+    std::mt19937 random(7);
+    for (int i = 0; i < kItems; ++i) {
+        CItem item(std::to_string(1000000 + i), ebay);
+        item.description = "Item " + std::to_string(random() % 1000000) + " in a long watch list";
+        item.currentPrice = "$" + std::to_string(random() % 5000) + ".00";
+        item.bidCount = static_cast<int>(random() % 50);
+        archive.WriteObjectTag(ArchiveClass::kItem, ArchiveClass::kItemSchema);
+        item.Write(archive);
+    }
+    archive.Flush();
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
 struct Fixture
 {
     QTemporaryDir dir;
@@ -36,18 +64,7 @@ struct Fixture
         QFile::copy(bin + "/Lotward.dat", dir.filePath("Lotward.dat"));
         QFile::copy(bin + "/Blank.html", dir.filePath("Blank.html"));
         documentPath = dir.filePath("large.lwd");
-        CLotwardDoc doc;
-        doc.OnNewDocument();
-        CAuctionServer* ebay = FindServer(107);
-        std::mt19937 random(7);
-        for (int i = 0; i < kItems; ++i) {
-            doc.AddItem(std::to_string(1000000 + i), ebay);
-            CItem* item = doc.GetItem(i);
-            item->description = "Item " + std::to_string(random() % 1000000) + " in a long watch list";
-            item->currentPrice = "$" + std::to_string(random() % 5000) + ".00";
-            item->bidCount = static_cast<int>(random() % 50);
-        }
-        doc.OnSaveDocument(QFile::encodeName(documentPath).toStdString());
+        WriteLargeDocument(documentPath);
         settings.WriteInt("Main Window", "Split", 0);
         app = std::make_unique<CLotwardApp>(settings, dir.path());
         app->InitInstance({QStringLiteral("Lotward")});
