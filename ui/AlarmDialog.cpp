@@ -6,11 +6,17 @@
 #include "ui/UiText.h"
 
 #include <QDialogButtonBox>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QScrollBar>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -70,4 +76,12 @@ void CAlarmDialog::FitColumns()
     // Each column as wide as the wider of its content and its header.
     for (int column = 0; column < list->columnCount(); ++column)
         list->resizeColumnToContents(column);
+    // The dialog grows to show every column whole, as far as the screen allows.
+    const QMargins margins = layout()->contentsMargins();
+    const int needed = list->header()->length() + 2 * list->frameWidth() +
+                       list->verticalScrollBar()->sizeHint().width() + margins.left() + margins.right();
+    const QScreen* display = screen() ? screen() : QGuiApplication::primaryScreen();
+    const int limit = display ? display->availableGeometry().width() * 9 / 10 : needed;
+    if (needed > width())
+        resize(std::min(needed, std::max(width(), limit)), height());
 }
