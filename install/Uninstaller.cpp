@@ -118,6 +118,9 @@ UninstallResult CUninstaller::Run(bool removeUserSettings)
     ::unlink(manifestPath.c_str());
     ::unlink((manifestPath + ".new").c_str());
 
+    // The desktop's databases are rebuilt while the folders they are built from still exist.
+    RefreshDesktopDatabases(mimeDir, applicationsDir);
+
     // Deepest first; a directory that still holds something (the user's own files, another
     // program's entries) stays.
     std::sort(directories.begin(), directories.end(),
@@ -129,7 +132,5 @@ UninstallResult CUninstaller::Run(bool removeUserSettings)
     const bool madeInstallDir = std::find(directories.begin(), directories.end(), installDir) != directories.end();
     if (madeInstallDir && IsDirectory(installDir))
         result.leftOver.push_back(installDir);
-
-    RefreshDesktopDatabases(mimeDir, applicationsDir);
     return result;
 }

@@ -125,3 +125,15 @@ std::vector<std::string> ListFiles(const std::string& root)
     std::sort(files.begin(), files.end());
     return files;
 }
+
+std::vector<std::string> ListFilesBesidesCleanDatabases(const std::string& root)
+{
+    std::vector<std::string> files;
+    for (const std::string& file : ListFiles(root)) {
+        const bool database = (file.find("/mime/") != std::string::npos && file.find("/mime/packages/") == std::string::npos) ||
+                              file.ends_with("/applications/mimeinfo.cache");
+        if (!database || ReadFile(root + "/" + file).find("x-lotwarden") != std::string::npos)
+            files.push_back(file);
+    }
+    return files;
+}

@@ -37,3 +37,6 @@ void WriteFile(const std::string& path, const std::string& text);
 bool FileExists(const std::string& path);
 // Every file and link under `root` (not directories), relative to it, sorted.
 std::vector<std::string> ListFiles(const std::string& root);
+// ListFiles without the desktop's generated databases (the shared-mime-info caches and the
+// applications' mimeinfo.cache) as long as they do not mention Lotwarden's document type.
+std::vector<std::string> ListFilesBesidesCleanDatabases(const std::string& root);

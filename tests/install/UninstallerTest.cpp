@@ -62,7 +62,7 @@ TEST(Uninstall, KeepingSettingsLeavesOnlyTheUserSettings)
     ASSERT_TRUE(uninstaller.Load());
     const UninstallResult result = uninstaller.Run(false);
     EXPECT_TRUE(result.Succeeded());
-    EXPECT_EQ(ListFiles(root.Path()), std::vector<std::string>{"home/.config/Ashgrove/Lotwarden.ini"});
+    EXPECT_EQ(ListFilesBesidesCleanDatabases(root.Path()), std::vector<std::string>{"home/.config/Ashgrove/Lotwarden.ini"});
     EXPECT_FALSE(FileExists(dir));
     const CIniSettingsStore user(EnvUnder(root).userSettingsPath);
     EXPECT_EQ(user.GetInt("Options", "Language", -1), 0);
@@ -75,7 +75,7 @@ TEST(Uninstall, RemovingSettingsLeavesNothing)
     Install(root, dir);
     CUninstaller uninstaller(dir);
     EXPECT_TRUE(uninstaller.Run(true).Succeeded());
-    EXPECT_EQ(ListFiles(root.Path()), std::vector<std::string>{});
+    EXPECT_EQ(ListFilesBesidesCleanDatabases(root.Path()), std::vector<std::string>{});
     EXPECT_FALSE(FileExists(root / "home/.config/Ashgrove"));
 }
 
