@@ -202,8 +202,9 @@ TEST(AmazonUrls, BothItemUrlFormsAreRecognised)
         std::string number;
         CAuctionServer* server = FindServerForUrl(c.url, &number);
         EXPECT_EQ(server == &Amazon(), c.accepted);
-        if (c.accepted)
+        if (c.accepted) {
             EXPECT_EQ(number, c.number);
+        }
     }
     EXPECT_EQ(Amazon().GetItemUrl("87654321"), "http://s1.amazon.com/exec/varzea/ts/exchange-glance/87654321");
     EXPECT_EQ(Amazon().GetPageUrl("87654321"), Amazon().GetItemUrl("87654321"));
