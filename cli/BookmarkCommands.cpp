@@ -1,4 +1,5 @@
 #include "cli/BookmarkCommands.h"
+#include "cli/CliSupport.h"
 
 #include "browser/BookmarkFile.h"
 #include "browser/DocumentBookmarks.h"
@@ -18,23 +19,6 @@ namespace cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-// The open step's questions: an older file is backed up only when --backup asks for it.
-class CBookmarkCliQuestions : public IOpenQuestions
-{
-public:
-    CBookmarkCliQuestions(std::ostream& errors, bool makeBackup) : err(errors), backup(makeBackup) {}
-    bool AskYesNo(const std::string& text) override
-    {
-        err << Windows1252ToUtf8(text) << (backup ? " yes\n" : " no (use --backup to make the copy)\n");
-        return backup;
-    }
-    void ShowError(const std::string& text) override { err << Windows1252ToUtf8(text) << "\n"; }
-
-private:
-    std::ostream& err;
-    bool backup;
-};
 
 // The options of import and export after the watch list's name.
 struct BookmarkOptions
@@ -108,7 +92,7 @@ bool ParseOptions(const Args& args, bool importing, BookmarkOptions& options, st
 
 bool OpenWatchList(CLotwardDoc& doc, const BookmarkOptions& options, std::ostream& err)
 {
-    CBookmarkCliQuestions questions(err, options.backup);
+    CCliQuestions questions(err, options.backup);
     std::string error;
     if (!OpenDocumentFile(doc, options.document, questions, &error)) {
         err << "lotwarden: " << options.document << ": " << Windows1252ToUtf8(error) << "\n";

@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 #include "cli/BookmarkCommands.h"
+#include "cli/CliSupport.h"
 #include "cli/RefreshCommands.h"
 
 #include "core/Encoding.h"
@@ -18,24 +19,6 @@
 namespace cli {
 
 namespace {
-
-// The open step's questions, answered without a person: the backup of an older file is
-// made only when asked for with --backup.
-class CCliQuestions : public IOpenQuestions
-{
-public:
-    CCliQuestions(std::ostream& errors, bool makeBackup) : err(errors), backup(makeBackup) {}
-    bool AskYesNo(const std::string& text) override
-    {
-        err << Windows1252ToUtf8(text) << (backup ? " yes\n" : " no (use --backup to make the copy)\n");
-        return backup;
-    }
-    void ShowError(const std::string& text) override { err << Windows1252ToUtf8(text) << "\n"; }
-
-private:
-    std::ostream& err;
-    bool backup;
-};
 
 bool TakeFlag(Args& args, const std::string& flag)
 {
@@ -80,30 +63,6 @@ std::string ColumnTitle(int id)
 {
     const std::string title = LoadResString(id);
     return title.empty() ? "#" + std::to_string(id) : title;
-}
-
-std::string JsonString(const std::string& text1252)
-{
-    const std::string utf8 = Windows1252ToUtf8(text1252);
-    std::string out = "\"";
-    for (unsigned char c : utf8) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (c < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                out += escaped;
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
-    }
-    return out + "\"";
 }
 
 void PrintItemJson(const CItem& item, std::ostream& out)

@@ -1,4 +1,5 @@
 #include "cli/RefreshCommands.h"
+#include "cli/CliSupport.h"
 
 #include "core/Encoding.h"
 #include "core/StringTable.h"
@@ -31,22 +32,6 @@ constexpr int kMaxRetriesPerItem = 3;
 
 // Columns whose change a refresh reports, in display order of the item's fields.
 constexpr int kReportedColumns[] = {104, 105, 111, 112, 113, 115, 110, 114, 119, 120, 116, 117};
-
-class CRefreshQuestions : public IOpenQuestions
-{
-public:
-    CRefreshQuestions(std::ostream& errors, bool makeBackup) : err(errors), backup(makeBackup) {}
-    bool AskYesNo(const std::string& text) override
-    {
-        err << Windows1252ToUtf8(text) << (backup ? " yes\n" : " no (use --backup to make the copy)\n");
-        return backup;
-    }
-    void ShowError(const std::string& text) override { err << Windows1252ToUtf8(text) << "\n"; }
-
-private:
-    std::ostream& err;
-    bool backup;
-};
 
 // Answers the download engine's Abort/Retry/Ignore question with the --on-error choice. Asked
 // on the download scheduler thread; the main thread reads the record only once the queue is idle.
@@ -113,30 +98,6 @@ bool TakeFlag(Args& args, const std::string& flag)
         return false;
     args.erase(it);
     return true;
-}
-
-std::string JsonString(const std::string& text1252)
-{
-    const std::string utf8 = Windows1252ToUtf8(text1252);
-    std::string out = "\"";
-    for (unsigned char c : utf8) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (c < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                out += escaped;
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
-    }
-    return out + "\"";
 }
 
 std::string ItemLabel(const CItem& item)
@@ -221,7 +182,7 @@ int CmdRefresh(const Args& input, std::ostream& out, std::ostream& err)
 
     CLotwardDoc doc;
     {
-        CRefreshQuestions questions(err, backup);
+        CCliQuestions questions(err, backup);
         std::string error;
         if (!OpenDocumentFile(doc, path, questions, &error)) {
             err << "lotwarden: " << path << ": " << Windows1252ToUtf8(error) << "\n";
