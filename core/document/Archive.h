@@ -36,6 +36,8 @@ class CArchiveReader
 public:
     // Reads `data`, which must outlive the reader.
     explicit CArchiveReader(std::string_view data);
+    // The reader only looks at `data`: a temporary string would be gone before the first read.
+    explicit CArchiveReader(std::string&& data) = delete;
     // Reads `size` bytes from `file` (positioned at the start); the caller closes the file.
     CArchiveReader(std::FILE* file, std::uint64_t size);
     CArchiveReader(const CArchiveReader&) = delete;

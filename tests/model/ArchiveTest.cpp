@@ -75,7 +75,8 @@ TEST(ModelArchiveString, ReadsTheUtf16FormInEveryLengthForm)
         EXPECT_TRUE(reader.AtEnd());
     }
     // A character with no Windows-1252 byte becomes '?'.
-    CArchiveReader reader("\xFF\xFE\xFF\x01\x3A\x04"s);
+    const std::string unmappable = "\xFF\xFE\xFF\x01\x3A\x04"s;
+    CArchiveReader reader(unmappable);
     EXPECT_EQ(reader.ReadString(), "?");
 }
 
