@@ -249,6 +249,7 @@ int CmdRefresh(const Args& input, std::ostream& out, std::ostream& err)
         bridge.WaitAndApply(std::chrono::milliseconds(50));
     bridge.ApplyPending();
     bridge.Close();
+    StopAllDownloads(); // the scheduler has finished: this only joins its thread
     SetItemResultTarget(nullptr);
     SetErrorQuestion(nullptr);
     doc.SetItemDownloads(nullptr);
