@@ -10,7 +10,6 @@
 #include "sites/EbayServer.h"
 #include "sites/ExciteServer.h"
 #include "sites/IbazarServer.h"
-#include "sites/PlaceholderServer.h"
 #include "sites/YahooServer.h"
 #include "text/SiteDate.h"
 
