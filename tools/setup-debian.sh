@@ -19,10 +19,15 @@ for p in "${packages[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
+as_root=()
 if [ "$(id -u)" -ne 0 ]; then
-  echo "setup-debian.sh: run as root to install: ${missing[*]}" >&2
-  exit 1
+  if command -v sudo >/dev/null && sudo -n true 2>/dev/null; then
+    as_root=(sudo -n)
+  else
+    echo "setup-debian.sh: run as root to install: ${missing[*]}" >&2
+    exit 1
+  fi
 fi
-export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
