@@ -1,11 +1,11 @@
 #include "tools/auction-sim/EbaySite.h"
 
 #include "tools/auction-sim/Scenario.h"
+#include "tools/auction-sim/StepControls.h"
 
 #include <algorithm>
 #include <charconv>
 #include <memory>
-#include <mutex>
 #include <sstream>
 
 namespace lwsim {
@@ -17,82 +17,6 @@ const char* const kItemHosts[] = {"http://cgi.ebay.com",  "http://cgi1.ebay.com"
                                   "http://cgi3.ebay.com", "http://cgi4.ebay.com", "http://cgi5.ebay.com",
                                   "http://cgi6.ebay.com"};
 const char* const kFont = "<font size=2 face=\"Arial, Helvetica\">";
-
-// The step of every item of one scenario load; the control routes of that load move them on.
-// Connection threads read it while a control request writes it, hence the lock.
-struct EbayWorld
-{
-    std::mutex lock;
-    std::vector<std::pair<std::string, int>> steps; // item number, step
-
-    int Step(const std::string& number)
-    {
-        std::lock_guard guard(lock);
-        for (const auto& [item, step] : steps)
-            if (item == number)
-                return step;
-        return 0;
-    }
-};
-
-// The world of the table being loaded: found again through the control route it installed.
-std::mutex worldsLock;
-std::vector<std::pair<const RouteTable*, std::weak_ptr<EbayWorld>>> worlds;
-
-bool HasRoute(const RouteTable& table, const std::string& pattern)
-{
-    const auto& routes = table.Routes();
-    return std::any_of(routes.begin(), routes.end(), [&](const Route& r) { return r.pattern == pattern; });
-}
-
-Route TextRoute(const std::string& pattern, std::shared_ptr<EbayWorld> world,
-                std::function<std::string(EbayWorld&, const Request&)> action)
-{
-    Route route;
-    route.pattern = pattern;
-    route.response.contentType = "text/plain";
-    route.handler = [world, action](const Request& request, Response& response) {
-        response.body = action(*world, request);
-        return true;
-    };
-    return route;
-}
-
-std::shared_ptr<EbayWorld> WorldFor(RouteTable& table)
-{
-    std::lock_guard guard(worldsLock);
-    worlds.erase(std::remove_if(worlds.begin(), worlds.end(), [](auto& w) { return w.second.expired(); }),
-                 worlds.end());
-    if (HasRoute(table, "/__ebay/step")) {
-        for (auto& [owner, weak] : worlds)
-            if (owner == &table)
-                if (auto world = weak.lock())
-                    return world;
-    }
-    auto world = std::make_shared<EbayWorld>();
-    worlds.emplace_back(&table, world);
-    table.Add(TextRoute("/__ebay/step", world, [](EbayWorld& w, const Request&) {
-        std::lock_guard lock(w.lock);
-        for (auto& entry : w.steps)
-            ++entry.second;
-        return std::string("stepped ") + std::to_string(w.steps.size()) + " items\n";
-    }));
-    table.Add(TextRoute("/__ebay/step/*", world, [](EbayWorld& w, const Request& request) {
-        const std::string number = request.path.substr(std::string("/__ebay/step/").size());
-        std::lock_guard lock(w.lock);
-        for (auto& entry : w.steps)
-            if (entry.first == number)
-                return "item " + number + " at step " + std::to_string(++entry.second) + "\n";
-        return "no item " + number + "\n";
-    }));
-    table.Add(TextRoute("/__ebay/reset", world, [](EbayWorld& w, const Request&) {
-        std::lock_guard lock(w.lock);
-        for (auto& entry : w.steps)
-            entry.second = 0;
-        return std::string("reset\n");
-    }));
-    return world;
-}
 
 bool ParseBid(const std::string& value, EbayBid& bid)
 {
@@ -154,11 +78,8 @@ bool BuildEbayItem(const ScenarioSection& section, RouteTable& table, std::strin
     if (item.title.empty())
         item.title = "Item " + item.itemNumber;
 
-    std::shared_ptr<EbayWorld> world = WorldFor(table);
-    {
-        std::lock_guard guard(world->lock);
-        world->steps.emplace_back(item.itemNumber, 0);
-    }
+    std::shared_ptr<StepWorld> world = StepWorldFor(table, "/__ebay");
+    world->AddItem(item.itemNumber);
     auto shared = std::make_shared<const EbayItemPage>(item);
     for (const char* host : kItemHosts) {
         Route route = faults;

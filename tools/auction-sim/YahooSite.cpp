@@ -1,11 +1,11 @@
 #include "tools/auction-sim/YahooSite.h"
 
 #include "tools/auction-sim/Scenario.h"
+#include "tools/auction-sim/StepControls.h"
 
 #include <algorithm>
 #include <charconv>
 #include <memory>
-#include <mutex>
 #include <sstream>
 
 namespace lwsim {
@@ -64,74 +64,6 @@ std::string LinkPath(const std::string& country)
 std::string HostUrl(const std::string& country)
 {
     return country == "us" ? std::string("http://") + kDomain : "http://" + country + "." + kDomain;
-}
-
-// The step of every item of one scenario load; control requests move them on while connection
-// threads read them, hence the lock.
-struct YahooWorld
-{
-    std::mutex lock;
-    std::vector<std::pair<std::string, int>> steps; // item number, step
-
-    int Step(const std::string& number)
-    {
-        std::lock_guard guard(lock);
-        for (const auto& [item, step] : steps)
-            if (item == number)
-                return step;
-        return 0;
-    }
-};
-
-std::mutex worldsLock;
-std::vector<std::pair<const RouteTable*, std::weak_ptr<YahooWorld>>> worlds;
-
-Route ControlRoute(const std::string& pattern, std::shared_ptr<YahooWorld> world,
-                   std::function<std::string(YahooWorld&, const Request&)> action)
-{
-    Route route;
-    route.pattern = pattern;
-    route.response.contentType = "text/plain";
-    route.handler = [world, action](const Request& request, Response& response) {
-        response.body = action(*world, request);
-        return true;
-    };
-    return route;
-}
-
-// The world of `table`, with its control routes installed on first use.
-std::shared_ptr<YahooWorld> WorldFor(RouteTable& table)
-{
-    std::lock_guard guard(worldsLock);
-    worlds.erase(std::remove_if(worlds.begin(), worlds.end(), [](auto& w) { return w.second.expired(); }),
-                 worlds.end());
-    for (auto& [owner, weak] : worlds)
-        if (owner == &table)
-            if (auto world = weak.lock())
-                return world;
-    auto world = std::make_shared<YahooWorld>();
-    worlds.emplace_back(&table, world);
-    table.Add(ControlRoute("/__yahoo/step", world, [](YahooWorld& w, const Request&) {
-        std::lock_guard lock(w.lock);
-        for (auto& entry : w.steps)
-            ++entry.second;
-        return "stepped " + std::to_string(w.steps.size()) + " items\n";
-    }));
-    table.Add(ControlRoute("/__yahoo/step/*", world, [](YahooWorld& w, const Request& request) {
-        const std::string number = request.path.substr(std::string("/__yahoo/step/").size());
-        std::lock_guard lock(w.lock);
-        for (auto& entry : w.steps)
-            if (entry.first == number)
-                return "item " + number + " at step " + std::to_string(++entry.second) + "\n";
-        return "no item " + number + "\n";
-    }));
-    table.Add(ControlRoute("/__yahoo/reset", world, [](YahooWorld& w, const Request&) {
-        std::lock_guard lock(w.lock);
-        for (auto& entry : w.steps)
-            entry.second = 0;
-        return std::string("reset\n");
-    }));
-    return world;
 }
 
 // "COUNT PRICE... [BIDDER]": the price may hold blanks ("FF 300.00"); "-" names no bidder.
@@ -269,11 +201,8 @@ bool BuildYahooItem(const ScenarioSection& section, RouteTable& table, std::stri
     if (item.nationalTitle.empty())
         item.nationalTitle = item.title;
 
-    std::shared_ptr<YahooWorld> world = WorldFor(table);
-    {
-        std::lock_guard guard(world->lock);
-        world->steps.emplace_back(item.itemNumber, 0);
-    }
+    std::shared_ptr<StepWorld> world = StepWorldFor(table, "/__yahoo");
+    world->AddItem(item.itemNumber);
     auto shared = std::make_shared<const YahooItemPage>(item);
     auto serve = [world, shared](bool national) {
         return [world, shared, national](const Request&, Response& response) {
