@@ -6,15 +6,13 @@
 #include "core/document/LotwardDoc.h"
 #include "core/document/OpenStep.h"
 #include "core/options/AppOptions.h"
-#include "core/refresh/ItemDownloads.h"
-#include "core/refresh/SyncResultBridge.h"
-#include "download/DownloadQueue.h"
+#include "core/refresh/RefreshService.h"
 #include "platform/IniSettingsStore.h"
 #include "sites/AuctionServer.h"
-#include "sites/ItemResultTarget.h"
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cstdio>
 #include <map>
 #include <mutex>
@@ -35,10 +33,12 @@ constexpr int kReportedColumns[] = {104, 105, 111, 112, 113, 115, 110, 114, 119,
 
 // Answers the download engine's Abort/Retry/Ignore question with the --on-error choice. Asked
 // on the download scheduler thread; the main thread reads the record only once the queue is idle.
-class CChoiceErrorQuestion : public IErrorQuestion
+// A proxy that wants a password gets none from a program without dialogs: the user is told
+// once which proxy asks and how to give it, and the items fail as any refused download does.
+class CUnattendedQuestions : public IErrorQuestion, public IProxyCredentialsProvider
 {
 public:
-    CChoiceErrorQuestion(int choice, std::ostream& errors) : answer(choice), err(errors) {}
+    CUnattendedQuestions(int choice, std::ostream& errors) : answer(choice), err(errors) {}
 
     int AskAbortRetryIgnore(const std::string& message) override
     {
@@ -55,6 +55,21 @@ public:
         return given;
     }
 
+    bool AskProxyCredentials(const std::string& proxy, std::string&, std::string&) override
+    {
+        std::lock_guard guard(lock);
+        if (!proxyExplained) {
+            proxyExplained = true;
+            const std::size_t scheme = proxy.find("://");
+            const std::string host = scheme == std::string::npos ? proxy : proxy.substr(scheme + 3);
+            err << "lotwarden: the proxy " << proxy
+                << " asks for a user name and password; give them in the proxy variable, as in"
+                   " http_proxy=http://USER:PASSWORD@"
+                << host << "\n";
+        }
+        return false;
+    }
+
     bool Aborted()
     {
         std::lock_guard guard(lock);
@@ -67,6 +82,7 @@ private:
     std::mutex lock;
     std::map<std::string, int> retries;
     bool aborted = false;
+    bool proxyExplained = false;
 };
 
 bool ParseInt(const std::string& text, int& value)
@@ -172,8 +188,6 @@ int CmdRefresh(const Args& input, std::ostream& out, std::ostream& err)
         CIniSettingsStore store;
         options.Read(store);
     }
-    // A limit below 1 would leave every download waiting for ever.
-    options.simultDownload = std::max(options.simultDownload, 1);
     SetAppOptions(&options);
     struct OptionsReset
     {
@@ -207,21 +221,10 @@ int CmdRefresh(const Args& input, std::ostream& out, std::ostream& err)
         }
     }
 
+    CUnattendedQuestions questions(choice, err);
+    CRefreshService refresh(doc, options, questions, questions);
     std::set<CItem*> refreshed;
-    std::map<CItem*, std::vector<std::string>> before;
-    CSyncResultBridge bridge([&](CItem* item, CItemInfo& info) {
-        if (item == nullptr || !doc.ContainsItem(item))
-            return;
-        const std::vector<std::string> old = Snapshot(*item);
-        DeliverItemResult(doc, item, info);
-        refreshed.insert(item);
-        before[item] = old;
-    });
-    CChoiceErrorQuestion question(choice, err);
-    CItemDownloads downloads;
-    SetItemResultTarget(&bridge);
-    SetErrorQuestion(&question);
-    doc.SetItemDownloads(&downloads);
+    refresh.SetResultListener([&](CItem& item, bool) { refreshed.insert(&item); });
 
     std::vector<CItem*> queued;
     auto queue = [&](CItem* item) {
@@ -240,19 +243,17 @@ int CmdRefresh(const Args& input, std::ostream& out, std::ostream& err)
             if (doc.GetItem(p)->finished != 1)
                 queue(doc.GetItem(p));
     }
+    std::map<CItem*, std::vector<std::string>> before;
+    for (CItem* item : queued)
+        before[item] = Snapshot(*item);
     out << "Refreshing " << queued.size() << (queued.size() == 1 ? " item" : " items") << " of " << path << "\n";
     out.flush();
 
     // This thread owns the document: it applies every result the scheduler hands over and
     // stops once the download engine has nothing left to do.
-    while (IsQueueActive())
-        bridge.WaitAndApply(std::chrono::milliseconds(50));
-    bridge.ApplyPending();
-    bridge.Close();
-    StopAllDownloads(); // the scheduler has finished: this only joins its thread
-    SetItemResultTarget(nullptr);
-    SetErrorQuestion(nullptr);
-    doc.SetItemDownloads(nullptr);
+    while (refresh.IsBusy())
+        refresh.WaitAndApply(std::chrono::milliseconds(50));
+    refresh.ApplyPendingResults();
 
     int failed = 0;
     for (CItem* item : queued) {
@@ -274,7 +275,7 @@ int CmdRefresh(const Args& input, std::ostream& out, std::ostream& err)
         }
         out << (changes.empty() ? "Unchanged " : "Changed ") << label << changes << "\n";
     }
-    if (question.Aborted())
+    if (questions.Aborted())
         out << "Refresh aborted.\n";
 
     if (doc.IsModified()) {

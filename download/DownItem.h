@@ -6,6 +6,7 @@
 #include <thread>
 
 class CItem;
+class IProxyCredentialsProvider;
 struct CurlSession; // the libcurl state of a running transfer (download engine internal)
 
 class CDownItem
@@ -25,6 +26,9 @@ public:
     // Set by the transfer thread as its last act (under the queue lock): the scheduler may then
     // join workerThread and finish the download.
     bool transferEnded = false;
+    // Asked when a proxy wants credentials that the engine does not know yet; not owned, may
+    // be null (the transfer then fails with status 3).
+    IProxyCredentialsProvider* proxyCredentials = nullptr;
 
     // Called on the scheduler thread.
     virtual int OnDownloaded(bool& fetchAgain) = 0;

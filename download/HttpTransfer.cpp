@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -27,12 +28,48 @@ namespace {
 
 constexpr const char* kUserAgent = "Mozilla/4.0 (compatible; MSIE 4.01; Windows 95)";
 
-std::mutex providerLock;
-IProxyCredentialsProvider* provider = nullptr;
-
 // Lets one transfer at a time ask for proxy credentials and send its request again with them.
 // Never held together with the queue lock.
 std::mutex dialogLock;
+
+struct ProxyLogin
+{
+    std::string user;
+    std::string password;
+    bool operator==(const ProxyLogin&) const = default;
+};
+
+std::string ProxyWithoutLogin(const std::string& proxy);
+
+// The credentials given for each proxy (as configured) during this run.
+std::mutex loginsLock;
+std::map<std::string, ProxyLogin> knownLogins;
+
+bool KnownLogin(const std::string& proxy, ProxyLogin& login)
+{
+    std::lock_guard lock(loginsLock);
+    const auto it = knownLogins.find(proxy);
+    if (it == knownLogins.end())
+        return false;
+    login = it->second;
+    return true;
+}
+
+void RememberLogin(const std::string& proxy, const ProxyLogin& login)
+{
+    std::lock_guard lock(loginsLock);
+    knownLogins[proxy] = login;
+}
+
+// The proxy's own address replaces the configured one, so that credentials written into the
+// proxy variable do not take precedence over the ones given.
+void SendLogin(CURL* easy, const std::string& proxy, const ProxyLogin& login)
+{
+    curl_easy_setopt(easy, CURLOPT_PROXY, ProxyWithoutLogin(proxy).c_str());
+    curl_easy_setopt(easy, CURLOPT_PROXYUSERNAME, login.user.c_str());
+    curl_easy_setopt(easy, CURLOPT_PROXYPASSWORD, login.password.c_str());
+    curl_easy_setopt(easy, CURLOPT_PROXYAUTH, static_cast<long>(CURLAUTH_ANY));
+}
 
 struct TransferContext
 {
@@ -207,6 +244,17 @@ std::string ProxyFor(const std::string& scheme)
     return {};
 }
 
+// The proxy as the user should see it: without a user name or password written into it.
+std::string ProxyWithoutLogin(const std::string& proxy)
+{
+    const std::size_t scheme = proxy.find("://");
+    const std::size_t hostStart = scheme == std::string::npos ? 0 : scheme + 3;
+    const std::size_t at = proxy.find('@', hostStart);
+    if (at == std::string::npos || proxy.find('/', hostStart) < at)
+        return proxy;
+    return proxy.substr(0, hostStart) + proxy.substr(at + 1);
+}
+
 // Splits the URL like the platform's URL parser: an http or https URL with a host, else none.
 bool CheckUrl(const std::string& url, std::string& scheme)
 {
@@ -331,6 +379,11 @@ int Transfer(CDownItem* download, SessionPtr& session)
     }
     if (!Configure(session->easy, url, tuning, context, *session, headers.list))
         return 1;
+    // Credentials already given for this proxy go with the first request.
+    const std::string proxy = ProxyFor(scheme);
+    ProxyLogin sent;
+    if (!proxy.empty() && KnownLogin(proxy, sent))
+        SendLogin(session->easy, proxy, sent);
 
     CURLcode result = PerformWithRetries(*session, context, tuning);
     long code = result == CURLE_OK ? ResponseCode(session->easy) : 0;
@@ -345,13 +398,16 @@ int Transfer(CDownItem* download, SessionPtr& session)
         std::unique_lock dialog(dialogLock);
         if (session->closed)
             return 2;
-        IProxyCredentialsProvider* asked = GetProxyCredentialsProvider();
-        std::string user, password;
-        if (!asked || !asked->AskProxyCredentials(ProxyFor(scheme), user, password))
-            return 3;
-        curl_easy_setopt(session->easy, CURLOPT_PROXYUSERNAME, user.c_str());
-        curl_easy_setopt(session->easy, CURLOPT_PROXYPASSWORD, password.c_str());
-        curl_easy_setopt(session->easy, CURLOPT_PROXYAUTH, static_cast<long>(CURLAUTH_ANY));
+        // Another transfer may have been given new credentials while this one waited; only
+        // when none are known, or the ones just sent were refused, is the user asked.
+        ProxyLogin login;
+        if (!KnownLogin(proxy, login) || login == sent) {
+            IProxyCredentialsProvider* asked = download->proxyCredentials;
+            if (!asked || !asked->AskProxyCredentials(ProxyWithoutLogin(proxy), login.user, login.password))
+                return 3;
+            RememberLogin(proxy, login);
+        }
+        SendLogin(session->easy, proxy, login);
         context.dialog = &dialog;
         context.tooLarge = context.writeFailed = false;
         result = PerformWithRetries(*session, context, tuning);
@@ -372,16 +428,10 @@ int Transfer(CDownItem* download, SessionPtr& session)
 
 } // namespace
 
-void SetProxyCredentialsProvider(IProxyCredentialsProvider* newProvider)
+void ForgetProxyCredentials()
 {
-    std::lock_guard lock(providerLock);
-    provider = newProvider;
-}
-
-IProxyCredentialsProvider* GetProxyCredentialsProvider()
-{
-    std::lock_guard lock(providerLock);
-    return provider;
+    std::lock_guard lock(loginsLock);
+    knownLogins.clear();
 }
 
 void InitHttpTransfers()

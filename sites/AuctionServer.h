@@ -9,6 +9,7 @@
 #include <vector>
 
 class CItem;
+class IItemDownloadOwner;
 
 // The Find Items window's choices, as the adapters read and fill them.
 struct CSearchRequest
@@ -62,7 +63,9 @@ public:
     // Reads a downloaded page file into `info`; 0 on success, 1 on failure.
     int ParsePage(const std::string& localFile, CItemInfo& info, std::string& url, bool& fetchAgain,
                   int pagesParsed, const std::string& itemNumber);
-    bool StartItemDownload(CItem* item);
+    // Queues the item's page for `owner`, unless a download for the item is already queued or
+    // running.
+    bool StartItemDownload(CItem* item, IItemDownloadOwner& owner);
 
     std::string GetDisplayName() const;
     std::string GetDisplayLabel() const; // "%s   [%s]": name and region

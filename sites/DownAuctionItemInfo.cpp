@@ -1,43 +1,16 @@
 #include "sites/DownAuctionItemInfo.h"
 
 #include "core/StringTable.h"
-#include "core/options/AppOptions.h"
 #include "sites/AuctionServer.h"
-#include "sites/ItemResultTarget.h"
+#include "sites/ItemDownloadOwner.h"
 
 #include <utility>
 
-namespace {
-
-std::atomic<IItemResultTarget*> g_resultTarget{nullptr};
-std::atomic<IErrorQuestion*> g_errorQuestion{nullptr};
-
-} // namespace
-
-void SetItemResultTarget(IItemResultTarget* target)
+CDownAuctionItemInfo::CDownAuctionItemInfo(IItemDownloadOwner& refresh, CAuctionServer* adapter,
+                                           std::string number, std::string itemDescription, CItem* forItem)
+    : owner(refresh), server(adapter), itemNumber(std::move(number)), description(std::move(itemDescription)), item(forItem)
 {
-    g_resultTarget.store(target);
-}
-
-IItemResultTarget* ItemResultTarget()
-{
-    return g_resultTarget.load();
-}
-
-void SetErrorQuestion(IErrorQuestion* question)
-{
-    g_errorQuestion.store(question);
-}
-
-IErrorQuestion* ErrorQuestion()
-{
-    return g_errorQuestion.load();
-}
-
-CDownAuctionItemInfo::CDownAuctionItemInfo(CAuctionServer* adapter, std::string number,
-                                           std::string itemDescription, CItem* forItem)
-    : server(adapter), itemNumber(std::move(number)), description(std::move(itemDescription)), item(forItem)
-{
+    proxyCredentials = owner.ProxyCredentials();
 }
 
 int CDownAuctionItemInfo::OnDownloaded(bool& fetchAgain)
@@ -64,20 +37,16 @@ std::string CDownAuctionItemInfo::ErrorMessage() const
 int CDownAuctionItemInfo::OnError()
 {
     if (item.load() == nullptr)
-        return IErrorQuestion::kIgnore;
-    IErrorQuestion* question = ErrorQuestion();
-    if (question == nullptr)
-        return IErrorQuestion::kIgnore;
-    const int answer = question->AskAbortRetryIgnore(ErrorMessage());
-    if (answer == IErrorQuestion::kRetry || answer == IErrorQuestion::kAbort)
+        return IItemDownloadOwner::kIgnore;
+    const int answer = owner.AskAbortRetryIgnore(ErrorMessage());
+    if (answer == IItemDownloadOwner::kRetry || answer == IItemDownloadOwner::kAbort)
         return answer;
-    return IErrorQuestion::kIgnore;
+    return IItemDownloadOwner::kIgnore;
 }
 
 void CDownAuctionItemInfo::OnComplete()
 {
-    if (IItemResultTarget* target = ItemResultTarget())
-        target->DeliverItemResult(item.load(), info);
+    owner.DeliverItemResult(item.load(), info);
 }
 
 bool CDownAuctionItemInfo::IsForItem(const CItem* forItem, bool keep)
@@ -92,5 +61,5 @@ bool CDownAuctionItemInfo::IsForItem(const CItem* forItem, bool keep)
 
 int CDownAuctionItemInfo::GetMaxSimultaneous()
 {
-    return GetIntOption(2); // "Simult Download"
+    return owner.MaxSimultaneousDownloads();
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The download of one item's page (and its follow-up pages): the adapter reads the page into
-// `info`, and the result is handed to the item's owner through IItemResultTarget.
+// `info`, and the result is handed to the refresh that queued it.
 
 #include "download/DownItem.h"
 #include "sites/ItemInfo.h"
@@ -10,13 +10,15 @@
 
 class CAuctionServer;
 class CItem;
+class IItemDownloadOwner;
 
 class CDownAuctionItemInfo : public CDownItem
 {
 public:
-    CDownAuctionItemInfo(CAuctionServer* adapter, std::string number, std::string itemDescription,
-                         CItem* forItem);
+    CDownAuctionItemInfo(IItemDownloadOwner& refresh, CAuctionServer* adapter, std::string number,
+                         std::string itemDescription, CItem* forItem);
 
+    IItemDownloadOwner& owner;
     CAuctionServer* server;  // not owned
     std::string itemNumber;
     std::string description; // the item's title when queued, for error messages

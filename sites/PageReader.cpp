@@ -228,13 +228,13 @@ std::string CAuctionServer::GetSearchBase(bool)
     return {};
 }
 
-bool CAuctionServer::StartItemDownload(CItem* item)
+bool CAuctionServer::StartItemDownload(CItem* item, IItemDownloadOwner& owner)
 {
     if (item == nullptr || HasDownloadFor(typeid(CDownAuctionItemInfo), item, true))
         return false;
     const std::string description = item->GetDisplayText(104);
     const std::string number = item->GetItemNumber();
-    auto* download = new CDownAuctionItemInfo(this, number, description, item);
+    auto* download = new CDownAuctionItemInfo(owner, this, number, description, item);
     if (!QueueDownload(download, GetPageUrl(number))) {
         delete download;
         return false;

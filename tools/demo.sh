@@ -94,10 +94,15 @@ refresh
 say "The watch list"
 "$lotwarden" show "$list"
 
-# A desktop session shows the same list in the desktop program; it refreshes through the
-# simulator too (F5). LW_DEMO_NO_GUI=1 keeps the demo on the terminal.
+# A desktop session shows the same list in the desktop program, which refreshes it itself
+# through the simulator when it opens it (and again with F5). LW_DEMO_NO_GUI=1 keeps the demo
+# on the terminal.
 if [[ -n "$have_display" && -z "${LW_DEMO_NO_GUI:-}" ]]; then
-    say "Opening the watch list in the desktop program (close its window to end the demo)"
+    say "The auctions move on once more"
+    step_auctions
+    say "Opening the watch list in the desktop program, which refreshes it (close its window to end the demo)"
+    mkdir -p "$XDG_CONFIG_HOME/Ashgrove"
+    printf '[Options]\nRefresh%%20Startup=1\n' >"$XDG_CONFIG_HOME/Ashgrove/Lotwarden.ini"
     http_proxy=http://127.0.0.1:$port no_proxy= NO_PROXY= "$build/bin/Lotward" "$list" || true
 fi
 

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The sanitizer and fuzzing jobs of CI, after the plain test run:
-#  1. AddressSanitizer + UndefinedBehaviorSanitizer (with LeakSanitizer): every non-GUI test.
-#  2. ThreadSanitizer: the download engine, refresh, command-line and end-to-end tests.
+#  1. AddressSanitizer + UndefinedBehaviorSanitizer (with LeakSanitizer): every test, the
+#     desktop program's offscreen.
+#  2. ThreadSanitizer: every test that runs the download engine or a refresh (the engine, the
+#     refresh service, the command line, the end-to-end and the desktop program's refresh tests).
 #  3. The libFuzzer targets built with clang, each run a few seconds over its seed corpus.
 # Builds go to build-asan/, build-tsan/ and build-fuzz/ (LW_SAN_BUILD_ROOT moves them), at -O1.
 set -euo pipefail
@@ -12,20 +14,22 @@ smoke_seconds=${LW_FUZZ_SMOKE_SECONDS:-5}
 started=$(date +%s)
 step() { echo "== $* ($(( $(date +%s) - started )) s)"; }
 
-common=(-G Ninja -DLW_BUILD_GUI=OFF -DLW_BUILD_BENCH=OFF -DLW_WERROR=ON
-        -DCMAKE_BUILD_TYPE=None "-DCMAKE_CXX_FLAGS=-O1 -g")
+common=(-G Ninja -DLW_BUILD_BENCH=OFF -DLW_WERROR=ON -DCMAKE_BUILD_TYPE=None "-DCMAKE_CXX_FLAGS=-O1 -g")
 
 step "AddressSanitizer + UndefinedBehaviorSanitizer"
-cmake -S "$top" -B "$root/build-asan" "${common[@]}" -DLW_SANITIZE=address >/dev/null
+cmake -S "$top" -B "$root/build-asan" "${common[@]}" -DLW_BUILD_GUI=ON -DLW_SANITIZE=address >/dev/null
 cmake --build "$root/build-asan" -j"$jobs"
 (cd "$root/build-asan" &&
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
+  LSAN_OPTIONS=suppressions=$top/tools/lsan-suppressions.txt:print_suppressions=0 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --output-on-failure -j"$jobs" --timeout 600 -LE soak)
 
 step "ThreadSanitizer"
-cmake -S "$top" -B "$root/build-tsan" "${common[@]}" -DLW_SANITIZE=thread >/dev/null
-tsan_tests=$(cd "$top/tests" && grep -ho 'lw_add_test([A-Za-z0-9_]*' download/CMakeLists.txt cli/CMakeLists.txt e2e-*/CMakeLists.txt | sed 's/lw_add_test(//')
+cmake -S "$top" -B "$root/build-tsan" "${common[@]}" -DLW_BUILD_GUI=ON -DLW_SANITIZE=thread >/dev/null
+tsan_tests=$(cd "$top/tests" &&
+  grep -ho 'lw_add_test([A-Za-z0-9_]*' download/CMakeLists.txt cli*/CMakeLists.txt e2e*/CMakeLists.txt \
+    ui-refresh/CMakeLists.txt | sed 's/lw_add_test(//')
 cmake --build "$root/build-tsan" -j"$jobs" --target lotwarden auction-sim $tsan_tests
 # Only the executables built here have discovered tests; the others show as *_NOT_BUILT.
 (cd "$root/build-tsan" &&

@@ -63,9 +63,10 @@ void CAlarmMonitor::Raise(CLotwardDoc& doc, const std::vector<CItem*>& fired)
         dialog->AddItems(fired);
         return;
     }
-    CAlarmDialog box(dialogParent);
-    dialog = &box;
-    box.AddItems(fired);
-    box.exec();
-    dialog = nullptr;
+    // Shown without a modal loop of its own: the check runs inside the frame timer's handler,
+    // and the timer must keep ticking (status bar, periodic refresh, later alarms) meanwhile.
+    dialog = new CAlarmDialog(dialogParent);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->AddItems(fired);
+    dialog->open();
 }

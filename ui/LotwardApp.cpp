@@ -5,7 +5,7 @@
 #include "core/document/LotwardDoc.h"
 #include "core/document/OpenStep.h"
 #include "core/options/AppOptions.h"
-#include "download/DownloadQueue.h"
+#include "core/refresh/RefreshService.h"
 #include "platform/SettingsStore.h"
 #include "text/ReferenceData.h"
 #include "ui/AlarmHooks.h"
@@ -137,6 +137,17 @@ bool CLotwardApp::InitInstance(const QStringList& arguments)
     const int showCmd = settings.GetInt("Main Window", "ShowCmd", -1);
 
     frame = std::make_unique<CMainFrame>(*this, *doc, settings);
+    // Results are applied on this (the user-interface) thread: the scheduler thread that hands
+    // one over posts the wake-up and waits until the event loop has applied it.
+    refresh = std::make_unique<CRefreshService>(*doc, *options, *frame, *frame, [this] {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (refresh)
+                    refresh->ApplyPendingResults();
+            },
+            Qt::QueuedConnection);
+    });
     InstallItemWindows(*frame, settings, blankPagePath, itemPagePath);
     InstallBookmarkCommands(*frame, settings);
     frame->SetCommandHandler(kCmdViewOptions, [this] { ShowOptionsSheet(frame.get()); });
@@ -168,7 +179,13 @@ void CLotwardApp::ExitInstance()
     if (exited)
         return;
     exited = true;
-    CancelDownloads(nullptr);
+    // The refresh reads the options and asks over the main window: it goes first, once the
+    // download engine has wound down.
+    if (refresh) {
+        refresh->Shutdown();
+        StopRefreshAndWait();
+        refresh.reset();
+    }
     ResetLanguage();
     if (options) {
         options->Write(settings);
@@ -179,16 +196,22 @@ void CLotwardApp::ExitInstance()
     for (const QString& file : filesToDelete)
         QFile::remove(file);
     filesToDelete.clear();
-    // A download's scheduler thread may be waiting for this thread to apply a result or answer
-    // a question: keep handling events while the engine winds down.
-    while (IsQueueActive()) {
-        CancelDownloads(nullptr);
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-        QThread::msleep(100);
-    }
-    StopAllDownloads();
     frame.reset();
     settings.Flush();
+}
+
+void CLotwardApp::StopRefreshAndWait()
+{
+    if (!refresh)
+        return;
+    // The scheduler thread may be waiting for this thread to apply a result or answer a
+    // question: keep handling events while the engine winds down.
+    while (refresh->IsBusy()) {
+        refresh->CancelAll();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(10);
+    }
+    refresh->ApplyPendingResults();
 }
 
 void CLotwardApp::RegisterFileToDelete(const QString& path)

@@ -14,6 +14,7 @@
 class CAppOptions;
 class CLotwardDoc;
 class CMainFrame;
+class CRefreshService;
 class ISettingsStore;
 class QWidget;
 
@@ -31,6 +32,11 @@ public:
     void ExitInstance();
 
     CMainFrame* Frame() const { return frame.get(); }
+    // The document's refresh, from the main window's creation to the exit steps.
+    CRefreshService* Refresh() const { return refresh.get(); }
+    // Cancels every item download and handles events (results, questions) until the download
+    // engine has wound down.
+    void StopRefreshAndWait();
     CLotwardDoc& Document() { return *doc; }
     ISettingsStore& Settings() { return settings; }
     bool LanguagePackLoaded() const { return languageLoaded; }
@@ -75,6 +81,7 @@ private:
     std::unique_ptr<CAppOptions> options;
     std::unique_ptr<CLotwardDoc> doc;
     std::unique_ptr<CMainFrame> frame;
+    std::unique_ptr<CRefreshService> refresh;
     bool languageLoaded = false;
     bool exited = false;
 };

@@ -2,9 +2,7 @@
 
 #include "core/document/LotwardDoc.h"
 #include "core/options/AppOptions.h"
-#include "download/DownloadQueue.h"
 #include "platform/SettingsStore.h"
-#include "sites/DownAuctionItemInfo.h"
 #include "ui/AddItemDialog.h"
 #include "ui/Artwork.h"
 #include "ui/BrowserLaunch.h"
@@ -37,7 +35,6 @@
 #include <QUrl>
 
 #include <ctime>
-#include <typeinfo>
 
 namespace {
 
@@ -143,10 +140,6 @@ CMainFrame::CMainFrame(CLotwardApp& application, CLotwardDoc& document, ISetting
     focusConnection = connect(qApp, &QApplication::focusChanged, this, [this] { UpdateCommandUI(); });
     UpdateTitle();
     UpdateCommandUI();
-
-    SetItemResultTarget(this);
-    SetErrorQuestion(this);
-    SetProxyCredentialsProvider(this);
 }
 
 CMainFrame::~CMainFrame()
@@ -157,12 +150,6 @@ CMainFrame::~CMainFrame()
     CLotwardView* list = view;
     view = nullptr;
     delete list;
-    if (ItemResultTarget() == this)
-        SetItemResultTarget(nullptr);
-    if (ErrorQuestion() == this)
-        SetErrorQuestion(nullptr);
-    if (GetProxyCredentialsProvider() == this)
-        SetProxyCredentialsProvider(nullptr);
 }
 
 void CMainFrame::CreateActions()
@@ -500,7 +487,7 @@ void CMainFrame::UpdateTitle()
 
 void CMainFrame::OnTimerTick()
 {
-    const int pending = CountDownloads(typeid(CDownAuctionItemInfo));
+    const int pending = app.Refresh() ? app.Refresh()->PendingCount() : 0;
     if (pending != lastPendingShown) {
         lastPendingShown = pending;
         pendingPane->setText(pending ? ResFormat(kStrPending, {QString::number(pending)}) : ResText(kStrReady));
@@ -618,6 +605,15 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     const bool split = DescriptionPane() != nullptr;
     settings.WriteInt(kMainWindow, "Split", split ? 1 : 0);
     settings.WriteInt(kMainWindow, "SplitPos", split ? splitter->sizes().value(0) : 0);
+    // Running downloads stop first, and the results already on their way are applied, so that
+    // the save question covers everything the document holds.
+    if (closeRequested) {
+        event->ignore();
+        return;
+    }
+    closeRequested = true;
+    app.StopRefreshAndWait();
+    closeRequested = false;
     if (!app.SaveModified()) {
         event->ignore();
         return;
@@ -683,38 +679,13 @@ void CMainFrame::SendMail()
         LwMessage::Show(this, ResText(kStrSendFailed), LwMessage::Ok, QMessageBox::Critical);
 }
 
-void CMainFrame::ApplyItemResult(CItem* item, CItemInfo& info)
-{
-    if (!item || closing || !doc.ContainsItem(item))
-        return;
-    if (item->ApplyResult(info)) {
-        doc.SetModifiedFlag();
-        doc.UpdateAllViews(kHintItemChanged, item);
-    }
-}
-
-void CMainFrame::DeliverItemResult(CItem* item, CItemInfo& info)
-{
-    if (QThread::currentThread() == thread()) {
-        ApplyItemResult(item, info);
-        return;
-    }
-    if (closing)
-        return;
-    // Emitted on the download scheduler thread; the result is applied on the user-interface
-    // thread, which owns every item, while the scheduler thread waits here.
-    QMetaObject::invokeMethod(this, [this, item, &info] { ApplyItemResult(item, info); },
-                              Qt::BlockingQueuedConnection);
-}
-
 int CMainFrame::AskAbortRetryIgnore(const std::string& message)
 {
-    int answer = kAbort;
+    // A failure met while the window closes stops nothing more and asks nothing.
+    int answer = kIgnore;
     auto ask = [this, &message, &answer] {
-        if (closing) {
-            answer = kAbort;
+        if (closing || closeRequested)
             return;
-        }
         switch (LwMessage::Show(this, ToQt(message), LwMessage::AbortRetryIgnore, QMessageBox::Warning)) {
         case LwMessage::AnswerRetry:
             answer = kRetry;
@@ -740,7 +711,7 @@ bool CMainFrame::AskProxyCredentials(const std::string& proxy, std::string& user
 {
     bool accepted = false;
     auto ask = [this, &proxy, &user, &password, &accepted] {
-        if (closing)
+        if (closing || closeRequested)
             return;
         CProxyDialog dialog(ToQt(proxy), this);
         if (dialog.exec() == QDialog::Accepted) {

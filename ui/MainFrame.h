@@ -1,11 +1,10 @@
 #pragma once
 // The program's single top-level window: menus, toolbar, status bar, the splitter holding the
 // item list (and the description pane below it), the 500 ms frame timer, the persistence of
-// its layout under "Main Window" and "BarSettings", and the hand-off of finished downloads
-// from the download engine to the document.
+// its layout under "Main Window" and "BarSettings", and the questions a refresh asks the user
+// (a failed item, a proxy password).
 
-#include "download/ProxyCredentials.h"
-#include "sites/ItemResultTarget.h"
+#include "core/refresh/RefreshService.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -24,7 +23,7 @@ class QMenu;
 class QSplitter;
 class QToolBar;
 
-class CMainFrame : public QMainWindow, public IItemResultTarget, public IErrorQuestion, public IProxyCredentialsProvider
+class CMainFrame : public QMainWindow, public IErrorQuestion, public IProxyCredentialsProvider
 {
     Q_OBJECT
 public:
@@ -80,13 +79,12 @@ public:
     void RestorePlacement();
     void SavePlacement();
 
-    // IItemResultTarget, IErrorQuestion and IProxyCredentialsProvider: called by the download
-    // engine's threads, answered on the user-interface thread.
-    void DeliverItemResult(CItem* item, CItemInfo& info) override;
+    // IErrorQuestion and IProxyCredentialsProvider: called by the download engine's threads,
+    // answered on the user-interface thread.
     int AskAbortRetryIgnore(const std::string& message) override;
     bool AskProxyCredentials(const std::string& proxy, std::string& user, std::string& password) override;
 
-    // Whether the frame has been closed (results that arrive afterwards are dropped).
+    // Whether the frame has been closed (questions asked afterwards are not shown).
     bool IsClosing() const { return closing.load(); }
 
 protected:
@@ -102,7 +100,6 @@ private:
     void CreateToolbar();
     void CreateStatusBar();
     void RebuildRecentFiles();
-    void ApplyItemResult(CItem* item, CItemInfo& info);
     bool RunFrameCommand(int id);
     void UpdateIndicators();
     void SaveBarState();
@@ -134,4 +131,5 @@ private:
     int lastPendingShown = 0;
     int tickCount = 0;
     std::atomic<bool> closing{false};
+    bool closeRequested = false; // a close waits for the refresh to stop
 };

@@ -4,11 +4,9 @@
 
 #include "core/document/LotwardDoc.h"
 #include "core/options/AppOptions.h"
-#include "core/refresh/ItemDownloads.h"
-#include "core/refresh/SyncResultBridge.h"
+#include "core/refresh/RefreshService.h"
 #include "download/DownloadQueue.h"
 #include "sites/AuctionServer.h"
-#include "sites/ItemResultTarget.h"
 #include "tools/auction-sim/Scenario.h"
 #include "tools/auction-sim/SimServer.h"
 
@@ -25,6 +23,12 @@ namespace {
 
 constexpr int kItems = 1000;
 constexpr int kLatencyMs = 20;
+
+struct CIgnoreFailures : IErrorQuestion, IProxyCredentialsProvider
+{
+    int AskAbortRetryIgnore(const std::string&) override { return kIgnore; }
+    bool AskProxyCredentials(const std::string&, std::string&, std::string&) override { return false; }
+};
 
 std::string Scenario()
 {
@@ -45,7 +49,6 @@ void BM_RefreshThroughSimulator(benchmark::State& state)
     setenv("LOTWARDEN_TMPDIR", tmp.c_str(), 1);
     CAppOptions options;
     options.simultDownload = limit;
-    SetAppOptions(&options);
 
     lwsim::RouteTable table;
     std::string error;
@@ -68,19 +71,15 @@ void BM_RefreshThroughSimulator(benchmark::State& state)
         doc.OnNewDocument();
         for (int i = 0; i < kItems; ++i)
             doc.AddItem(std::to_string(500000 + i), ebay); // no downloads wired yet: nothing queued
-        CItemDownloads downloads;
-        CSyncResultBridge bridge([&](CItem* item, CItemInfo& info) {
-            if (DeliverItemResult(doc, item, info))
-                ++refreshed;
-        });
-        SetItemResultTarget(&bridge);
-        doc.SetItemDownloads(&downloads);
+        CIgnoreFailures questions;
+        CRefreshService refresh(doc, options, questions, questions);
+        refresh.SetResultListener([&](CItem&, bool changed) { refreshed += changed ? 1 : 0; });
 
         const auto start = std::chrono::steady_clock::now();
         doc.RefreshAll();
-        while (IsQueueActive())
-            bridge.WaitAndApply(std::chrono::milliseconds(5));
-        bridge.ApplyPending();
+        while (refresh.IsBusy())
+            refresh.WaitAndApply(std::chrono::milliseconds(5));
+        refresh.ApplyPendingResults();
         const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         state.SetIterationTime(wall);
 
@@ -88,14 +87,11 @@ void BM_RefreshThroughSimulator(benchmark::State& state)
         state.counters["efficiency"] = ideal / wall;
         state.counters["wall_s"] = wall;
         state.counters["ideal_s"] = ideal;
-        doc.SetItemDownloads(nullptr);
-        SetItemResultTarget(nullptr);
     }
     state.counters["refreshed"] = refreshed;
     state.counters["max_concurrent"] = server.Stats().total.maxConcurrent;
     StopAllDownloads();
     server.Stop();
-    SetAppOptions(nullptr);
     std::error_code ignored;
     std::filesystem::remove_all(tmp, ignored);
 }

@@ -2,7 +2,10 @@
 
 #include <utility>
 
-CSyncResultBridge::CSyncResultBridge(ApplyFunction applyResult) : apply(std::move(applyResult)) {}
+CSyncResultBridge::CSyncResultBridge(ApplyFunction applyResult, std::function<void()> wakeOwner)
+    : apply(std::move(applyResult)), wake(std::move(wakeOwner))
+{
+}
 
 CSyncResultBridge::~CSyncResultBridge()
 {
@@ -18,12 +21,17 @@ void CSyncResultBridge::DeliverItemResult(CItem* item, CItemInfo& info)
         return;
     pending.push_back(&handover);
     arrived.notify_all();
+    if (wake) {
+        guard.unlock();
+        wake();
+        guard.lock();
+    }
     applied.wait(guard, [&] { return handover.done; });
 }
 
 int CSyncResultBridge::ApplyPending()
 {
-    // Runs on the owner's thread (lotwarden's main thread), the only one that touches items.
+    // Runs on the owner's thread, the only one that touches items.
     int count = 0;
     std::unique_lock guard(lock);
     while (!pending.empty()) {

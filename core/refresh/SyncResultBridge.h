@@ -2,9 +2,10 @@
 // Hands finished item results from the download scheduler thread to the thread that owns the
 // document, synchronously: the scheduler waits until its result has been applied, so the
 // record is never touched by two threads at once and items are only ever changed by their
-// owner. A front end without an event loop of its own (lotwarden) pumps it from its main thread.
+// owner. lotwarden pumps it from its main thread; the desktop program is woken to pump it from
+// its event loop.
 
-#include "sites/ItemResultTarget.h"
+#include "sites/ItemInfo.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -12,20 +13,24 @@
 #include <functional>
 #include <mutex>
 
-class CSyncResultBridge : public IItemResultTarget
+class CItem;
+
+class CSyncResultBridge
 {
 public:
     // `apply` runs on the owner's thread, inside ApplyPending or WaitAndApply.
     using ApplyFunction = std::function<void(CItem* item, CItemInfo& info)>;
 
-    explicit CSyncResultBridge(ApplyFunction applyResult);
-    ~CSyncResultBridge() override; // closes
+    // `wakeOwner`, when given, is called on the scheduler thread each time a result waits, so
+    // that an owner with an event loop can come and call ApplyPending.
+    explicit CSyncResultBridge(ApplyFunction applyResult, std::function<void()> wakeOwner = {});
+    ~CSyncResultBridge(); // closes
     CSyncResultBridge(const CSyncResultBridge&) = delete;
     CSyncResultBridge& operator=(const CSyncResultBridge&) = delete;
 
     // Scheduler thread: queues the result, wakes the owner and waits until the owner has
     // applied it, or until the bridge is closed (the result is then dropped).
-    void DeliverItemResult(CItem* item, CItemInfo& info) override;
+    void DeliverItemResult(CItem* item, CItemInfo& info);
 
     // Owner thread: applies every result handed over so far; returns how many.
     int ApplyPending();
@@ -43,6 +48,7 @@ private:
     };
 
     ApplyFunction apply;
+    std::function<void()> wake;
     std::mutex lock;
     std::condition_variable arrived; // the owner waits on it for a result
     std::condition_variable applied; // schedulers wait on it for their result to be applied

@@ -110,6 +110,10 @@ protected:
         auth.fault.proxyUser = "buyer";
         auth.fault.proxyPassword = "s3cret";
         table.Add(auth);
+        lwsim::Route changed = auth;
+        changed.pattern = "/auth-changed";
+        changed.fault.proxyPassword = "changed";
+        table.Add(changed);
 
         server = std::make_unique<lwsim::Server>(std::move(table));
         std::string error;
@@ -125,13 +129,15 @@ protected:
         unsetenv("NO_PROXY");
     }
 
+    IProxyCredentialsProvider* credentialsProvider = nullptr; // given to every queued download
+
     void TearDown() override
     {
         gate.Open();
         StopAllDownloads();
         EXPECT_FALSE(IsQueueActive());
         EXPECT_EQ(probe.created, probe.destroyed) << "every queued download is deleted";
-        SetProxyCredentialsProvider(nullptr);
+        ForgetProxyCredentials();
         unsetenv("http_proxy");
         server->Stop();
         SetDownloadTuning(DownloadTuning{});
@@ -142,6 +148,7 @@ protected:
     template <typename T = CProbeDownload> T* Queue(const std::string& url, const CItem* item = nullptr)
     {
         auto* download = new T(probe, item);
+        download->proxyCredentials = credentialsProvider;
         EXPECT_TRUE(QueueDownload(download, url));
         return download;
     }
@@ -456,20 +463,34 @@ public:
     bool accept = true;
 };
 
-TEST_F(DownloadQueueTest, OneCredentialsQuestionAtATime)
+TEST_F(DownloadQueueTest, ProxyCredentialsAreAskedOnceAndServeEveryLaterTransfer)
 {
-    setenv("http_proxy", server->BaseUrl().c_str(), 1);
+    // The proxy is configured with a stale password: the question names it without one.
+    std::string proxy = server->BaseUrl();
+    proxy.insert(proxy.find("://") + 3, "old:stale@");
+    setenv("http_proxy", proxy.c_str(), 1);
     FakeCredentials credentials;
-    SetProxyCredentialsProvider(&credentials);
+    credentialsProvider = &credentials;
     probe.limit = 4;
     for (int i = 0; i < 4; ++i)
         Queue("http://auctions.example/auth");
     ASSERT_TRUE(probe.WaitFor([&] { return probe.destroyed == 4; }));
     EXPECT_EQ(probe.completes, 4);
-    EXPECT_EQ(credentials.calls, 4);
+    EXPECT_EQ(credentials.calls, 1);
     EXPECT_EQ(credentials.maxInFlight, 1);
     EXPECT_EQ(credentials.lastProxy, server->BaseUrl());
     EXPECT_EQ(probe.bodies, std::vector<std::string>(4, "behind the proxy"));
+
+    // Later transfers send them at once; a proxy that refuses them asks again, once.
+    Queue("http://auctions.example/auth");
+    ASSERT_TRUE(probe.WaitFor([&] { return probe.destroyed == 5; }));
+    EXPECT_EQ(credentials.calls, 1);
+    credentials.answerPassword = "changed";
+    for (int i = 0; i < 3; ++i)
+        Queue("http://auctions.example/auth-changed");
+    ASSERT_TRUE(probe.WaitFor([&] { return probe.destroyed == 8; }));
+    EXPECT_EQ(probe.completes, 8);
+    EXPECT_EQ(credentials.calls, 2);
 }
 
 TEST_F(DownloadQueueTest, ProxyCredentialsRefusedOrMissingGiveStatusThree)
@@ -492,14 +513,15 @@ TEST_F(DownloadQueueTest, ProxyCredentialsRefusedOrMissingGiveStatusThree)
         FakeCredentials credentials;
         credentials.accept = c.accept;
         credentials.answerPassword = c.password;
-        SetProxyCredentialsProvider(c.provider ? &credentials : nullptr);
+        credentialsProvider = c.provider ? &credentials : nullptr;
         const int before = probe.destroyed;
         Queue("http://auctions.example/auth");
         ASSERT_TRUE(probe.WaitFor([&] { return probe.destroyed == before + 1; }));
         EXPECT_EQ(probe.errorStatuses.back(), 3);
         EXPECT_EQ(credentials.calls, c.provider ? 1 : 0);
         ASSERT_TRUE(WaitIdle());
-        SetProxyCredentialsProvider(nullptr);
+        credentialsProvider = nullptr;
+        ForgetProxyCredentials();
     }
     EXPECT_EQ(probe.completes, 0);
 }

@@ -2,7 +2,8 @@
 // document's thread, without the network.
 
 #include "core/document/LotwardDoc.h"
-#include "core/refresh/ItemDownloads.h"
+#include "core/options/AppOptions.h"
+#include "core/refresh/RefreshService.h"
 #include "core/refresh/SyncResultBridge.h"
 #include "sites/AuctionServer.h"
 
@@ -22,6 +23,29 @@ CItemInfo PriceResult(const std::string& price)
     return info;
 }
 
+struct CNoQuestions : IErrorQuestion, IProxyCredentialsProvider
+{
+    int AskAbortRetryIgnore(const std::string&) override { return kIgnore; }
+    bool AskProxyCredentials(const std::string&, std::string&, std::string&) override { return false; }
+};
+
+// Hands `info` over from a scheduler-like thread and applies it on this one, as a refresh does;
+// returns whether the item changed.
+bool Deliver(CRefreshService& refresh, CItem* item, CItemInfo& info)
+{
+    bool changed = false;
+    refresh.SetResultListener([&](CItem&, bool itemChanged) { changed = itemChanged; });
+    std::atomic<bool> done{false};
+    std::thread scheduler([&] {
+        refresh.DeliverItemResult(item, info);
+        done = true;
+    });
+    while (!done)
+        refresh.WaitAndApply(std::chrono::milliseconds(5));
+    scheduler.join();
+    return changed;
+}
+
 TEST(DeliverItemResult, AppliesOnlyToAnItemTheDocumentStillHolds)
 {
     CLotwardDoc doc, other;
@@ -33,6 +57,9 @@ TEST(DeliverItemResult, AppliesOnlyToAnItemTheDocumentStillHolds)
     other.AddItem("2", ebay);
     CItem* mine = doc.FindItem("1", ebay);
     CItem* foreign = other.FindItem("2", ebay);
+    CAppOptions options;
+    CNoQuestions questions;
+    CRefreshService refresh(doc, options, questions, questions);
 
     struct Case
     {
@@ -42,7 +69,7 @@ TEST(DeliverItemResult, AppliesOnlyToAnItemTheDocumentStillHolds)
     for (const Case& c : {Case{nullptr, false}, Case{foreign, false}, Case{mine, true}}) {
         doc.SetModifiedFlag(false);
         CItemInfo info = PriceResult("$5.00");
-        EXPECT_EQ(DeliverItemResult(doc, c.item, info), c.applied);
+        EXPECT_EQ(Deliver(refresh, c.item, info), c.applied);
         EXPECT_EQ(doc.IsModified(), c.applied);
     }
     EXPECT_EQ(mine->currentPrice, "$5.00");
@@ -51,7 +78,7 @@ TEST(DeliverItemResult, AppliesOnlyToAnItemTheDocumentStillHolds)
     // A result that found nothing changes nothing and leaves the document unmodified.
     doc.SetModifiedFlag(false);
     CItemInfo empty;
-    EXPECT_FALSE(DeliverItemResult(doc, mine, empty));
+    EXPECT_FALSE(Deliver(refresh, mine, empty));
     EXPECT_FALSE(doc.IsModified());
 }
 

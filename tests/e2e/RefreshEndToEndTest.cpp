@@ -61,7 +61,7 @@ TEST_F(RefreshEndToEnd, AddingAnItemQueuesItsPageAndTheResultFillsIt)
 {
     CItem* item = Add("1001");
     ASSERT_NE(item, nullptr);
-    EXPECT_EQ(PendingItemDownloads(), 1);
+    EXPECT_EQ(refresh->PendingCount(), 1);
     doc.SetModifiedFlag(false);
     RunRefresh();
 
@@ -78,7 +78,7 @@ TEST_F(RefreshEndToEnd, AddingAnItemQueuesItsPageAndTheResultFillsIt)
     EXPECT_TRUE(doc.IsModified());
     EXPECT_EQ(hints.Count(kHintItemChanged, item), 1);
     EXPECT_TRUE(question.Messages().empty());
-    EXPECT_EQ(PendingItemDownloads(), 0);
+    EXPECT_EQ(refresh->PendingCount(), 0);
 }
 
 TEST_F(RefreshEndToEnd, RefreshingTwiceBeforeTheFirstEndsQueuesOnce)
@@ -86,7 +86,7 @@ TEST_F(RefreshEndToEnd, RefreshingTwiceBeforeTheFirstEndsQueuesOnce)
     CItem* item = Add("1007");
     doc.RefreshItem(item);
     doc.RefreshAll();
-    EXPECT_EQ(PendingItemDownloads(), 1);
+    EXPECT_EQ(refresh->PendingCount(), 1);
     RunRefresh();
     EXPECT_EQ(RequestsFor("1007"), 1);
     EXPECT_EQ(item->seller, "slowpoke");
@@ -126,7 +126,7 @@ TEST_F(RefreshEndToEnd, EndedAuctionReadsFinishedAndRefreshAllSkipsItAfterwards)
     EXPECT_EQ(RequestsFor("1003"), 1);
 
     doc.RefreshAll();
-    EXPECT_EQ(PendingItemDownloads(), 0);
+    EXPECT_EQ(refresh->PendingCount(), 0);
     RunRefresh();
     EXPECT_EQ(RequestsFor("1003"), 1);
 
@@ -172,12 +172,12 @@ TEST_F(RefreshEndToEnd, RetryFetchesTheFailedPageAgainUntilIgnored)
         int asked = 0;
         int AskAbortRetryIgnore(const std::string&) override { return ++asked < 3 ? kRetry : kIgnore; }
     } retrying;
-    SetErrorQuestion(&retrying);
+    question.answerWith = &retrying;
     Add("1005");
     RunRefresh();
     EXPECT_EQ(retrying.asked, 3);
     EXPECT_EQ(RequestsFor("1005"), 3);
-    SetErrorQuestion(&question);
+    question.answerWith = nullptr;
 }
 
 TEST_F(RefreshEndToEnd, DeletingAnItemWhileItsPageDownloadsDropsTheResult)
@@ -217,11 +217,11 @@ TEST_F(AbortEndToEnd, AbortStopsTheWholeRefresh)
             return kAbort;
         }
     } gated;
-    SetErrorQuestion(&gated);
+    question.answerWith = &gated;
     doc.SetItemDownloads(nullptr);
     CItem* failing = Add("1004"); // one download at a time: the first in document order runs first
     std::vector<CItem*> rest = {Add("1001"), Add("1002"), Add("1003"), Add("1007")};
-    doc.SetItemDownloads(&downloads);
+    doc.SetItemDownloads(refresh.get());
     doc.RefreshAll();
     gated.allQueued.set_value();
     RunRefresh();
@@ -231,9 +231,9 @@ TEST_F(AbortEndToEnd, AbortStopsTheWholeRefresh)
         EXPECT_TRUE(item->description.empty()) << item->GetItemNumber();
         EXPECT_EQ(item->firstResultPending, 1);
     }
-    EXPECT_EQ(PendingItemDownloads(), 0);
+    EXPECT_EQ(refresh->PendingCount(), 0);
     // A later refresh works again.
-    SetErrorQuestion(&question);
+    question.answerWith = nullptr;
     doc.RefreshItem(rest[0]);
     RunRefresh();
     EXPECT_EQ(rest[0]->currentPrice, "$45.00");

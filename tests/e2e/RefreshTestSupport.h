@@ -1,15 +1,13 @@
 #pragma once
-// The real refresh path for tests: a document wired to the real download engine, the
+// The real refresh path for tests: a document with the refresh service both programs use, the
 // simulator's server in this process answering for eBay through http_proxy, and a main thread
-// (the test's) that applies results through the same bridge lotwarden uses.
+// (the test's) that applies results as lotwarden does.
 
 #include "core/document/LotwardDoc.h"
 #include "core/options/AppOptions.h"
-#include "core/refresh/ItemDownloads.h"
-#include "core/refresh/SyncResultBridge.h"
+#include "core/refresh/RefreshService.h"
 #include "download/DownloadQueue.h"
 #include "sites/AuctionServer.h"
-#include "sites/ItemResultTarget.h"
 #include "tools/auction-sim/Scenario.h"
 #include "tools/auction-sim/SimServer.h"
 
@@ -57,17 +55,23 @@ inline std::string SimGet(int port, const std::string& path)
     return body == std::string::npos ? std::string() : answer.substr(body + 4);
 }
 
-// Answers the Abort/Retry/Ignore question with a fixed answer and records every message.
-class CRecordingQuestion : public IErrorQuestion
+// Answers the Abort/Retry/Ignore question with a fixed answer, or passes it on to a test's own
+// question, and records every message.
+class CRecordingQuestion : public IErrorQuestion, public IProxyCredentialsProvider
 {
 public:
     std::atomic<int> answer{kIgnore};
+    std::atomic<IErrorQuestion*> answerWith{nullptr};
     int AskAbortRetryIgnore(const std::string& message) override
     {
-        std::lock_guard guard(lock);
-        messages.push_back(message);
-        return answer;
+        {
+            std::lock_guard guard(lock);
+            messages.push_back(message);
+        }
+        IErrorQuestion* other = answerWith;
+        return other ? other->AskAbortRetryIgnore(message) : answer.load();
     }
+    bool AskProxyCredentials(const std::string&, std::string&, std::string&) override { return false; }
     std::vector<std::string> Messages()
     {
         std::lock_guard guard(lock);
@@ -103,7 +107,6 @@ protected:
                                 std::to_string(getpid());
         setenv("LOTWARDEN_TMPDIR", tmp.c_str(), 1);
         options.simultDownload = simultaneous;
-        SetAppOptions(&options);
 
         lwsim::RouteTable table;
         std::string error;
@@ -118,19 +121,12 @@ protected:
         ASSERT_NE(ebay, nullptr);
         doc.OnNewDocument();
         doc.AddObserver(&hints);
-        doc.SetItemDownloads(&downloads);
-        SetItemResultTarget(&bridge);
-        SetErrorQuestion(&question);
+        refresh = std::make_unique<CRefreshService>(doc, options, question, question);
     }
 
     void TearDown() override
     {
-        doc.SetItemDownloads(nullptr);
-        bridge.Close();
-        StopAllDownloads();
-        SetItemResultTarget(nullptr);
-        SetErrorQuestion(nullptr);
-        SetAppOptions(nullptr);
+        refresh.reset();
         doc.RemoveObserver(&hints);
         if (server)
             server->Stop();
@@ -143,10 +139,10 @@ protected:
     void RunRefresh()
     {
         const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (IsQueueActive() && std::chrono::steady_clock::now() < giveUp)
-            bridge.WaitAndApply(std::chrono::milliseconds(20));
-        bridge.ApplyPending();
-        ASSERT_FALSE(IsQueueActive()) << "the refresh did not end";
+        while (refresh->IsBusy() && std::chrono::steady_clock::now() < giveUp)
+            refresh->WaitAndApply(std::chrono::milliseconds(20));
+        refresh->ApplyPendingResults();
+        ASSERT_FALSE(refresh->IsBusy()) << "the refresh did not end";
     }
 
     CItem* Add(const std::string& number)
@@ -170,7 +166,6 @@ protected:
     CAuctionServer* ebay = nullptr;
     CLotwardDoc doc;
     CHintRecorder hints;
-    CItemDownloads downloads;
-    CSyncResultBridge bridge{[this](CItem* item, CItemInfo& info) { DeliverItemResult(doc, item, info); }};
     CRecordingQuestion question;
+    std::unique_ptr<CRefreshService> refresh;
 };

@@ -4,10 +4,9 @@
 
 #include "PageFiles.h"
 #include "core/item/Item.h"
-#include "core/options/AppOptions.h"
 #include "download/DownloadQueue.h"
 #include "sites/EbayServer.h"
-#include "sites/ItemResultTarget.h"
+#include "sites/ItemDownloadOwner.h"
 
 #include <gtest/gtest.h>
 
@@ -16,71 +15,61 @@
 
 namespace {
 
-class CFakeQuestion : public IErrorQuestion
+// Stands for the refresh that queued the download.
+class CFakeOwner : public IItemDownloadOwner
 {
 public:
     int answer = kIgnore;
+    int limit = 3;
     std::vector<std::string> asked;
+    std::vector<std::pair<CItem*, CItemInfo*>> delivered;
+    void DeliverItemResult(CItem* item, CItemInfo& info) override { delivered.emplace_back(item, &info); }
     int AskAbortRetryIgnore(const std::string& message) override
     {
         asked.push_back(message);
         return answer;
     }
-};
-
-class CFakeTarget : public IItemResultTarget
-{
-public:
-    std::vector<std::pair<CItem*, CItemInfo*>> delivered;
-    void DeliverItemResult(CItem* item, CItemInfo& info) override { delivered.emplace_back(item, &info); }
+    int MaxSimultaneousDownloads() override { return limit; }
+    IProxyCredentialsProvider* ProxyCredentials() override { return nullptr; }
 };
 
 class DownAuctionItemInfoTest : public ::testing::Test
 {
 protected:
-    void TearDown() override
-    {
-        SetErrorQuestion(nullptr);
-        SetItemResultTarget(nullptr);
-    }
-
     CEbayServer server{"Pacific", 107, "EbC", 67};
     CItem item{"1234567890", &server};
     CItem otherItem{"555", &server};
-    CFakeQuestion question;
+    CFakeOwner owner;
 };
 
 TEST_F(DownAuctionItemInfoTest, ErrorMessagesNameTheItemAndSite)
 {
-    SetErrorQuestion(&question);
-    CDownAuctionItemInfo untitled(&server, "1234567890", "", &item);
-    CDownAuctionItemInfo titled(&server, "1234567890", "Tin robot", &item);
-    EXPECT_EQ(untitled.OnError(), IErrorQuestion::kIgnore);
-    question.answer = IErrorQuestion::kRetry;
-    EXPECT_EQ(titled.OnError(), IErrorQuestion::kRetry);
-    question.answer = IErrorQuestion::kAbort;
-    EXPECT_EQ(titled.OnError(), IErrorQuestion::kAbort);
-    question.answer = 7; // anything else counts as Ignore
-    EXPECT_EQ(titled.OnError(), IErrorQuestion::kIgnore);
-    ASSERT_EQ(question.asked.size(), 4u);
-    EXPECT_EQ(question.asked[0], "Error retrieving Item #1234567890 on Ebay");
-    EXPECT_EQ(question.asked[1], "Error retrieving Item #1234567890 on Ebay:\nTin robot");
+    CDownAuctionItemInfo untitled(owner, &server, "1234567890", "", &item);
+    CDownAuctionItemInfo titled(owner, &server, "1234567890", "Tin robot", &item);
+    EXPECT_EQ(untitled.OnError(), IItemDownloadOwner::kIgnore);
+    owner.answer = IItemDownloadOwner::kRetry;
+    EXPECT_EQ(titled.OnError(), IItemDownloadOwner::kRetry);
+    owner.answer = IItemDownloadOwner::kAbort;
+    EXPECT_EQ(titled.OnError(), IItemDownloadOwner::kAbort);
+    owner.answer = 7; // anything else counts as Ignore
+    EXPECT_EQ(titled.OnError(), IItemDownloadOwner::kIgnore);
+    ASSERT_EQ(owner.asked.size(), 4u);
+    EXPECT_EQ(owner.asked[0], "Error retrieving Item #1234567890 on Ebay");
+    EXPECT_EQ(owner.asked[1], "Error retrieving Item #1234567890 on Ebay:\nTin robot");
 }
 
-TEST_F(DownAuctionItemInfoTest, ADetachedOrUnaskedErrorIsIgnoredSilently)
+TEST_F(DownAuctionItemInfoTest, ADetachedItemsErrorIsIgnoredSilently)
 {
-    CDownAuctionItemInfo download(&server, "1234567890", "Tin robot", &item);
-    EXPECT_EQ(download.OnError(), IErrorQuestion::kIgnore); // no one to ask
-    SetErrorQuestion(&question);
-    question.answer = IErrorQuestion::kAbort;
+    CDownAuctionItemInfo download(owner, &server, "1234567890", "Tin robot", &item);
+    owner.answer = IItemDownloadOwner::kAbort;
     EXPECT_TRUE(download.IsForItem(&item, false));
-    EXPECT_EQ(download.OnError(), IErrorQuestion::kIgnore);
-    EXPECT_TRUE(question.asked.empty());
+    EXPECT_EQ(download.OnError(), IItemDownloadOwner::kIgnore);
+    EXPECT_TRUE(owner.asked.empty());
 }
 
 TEST_F(DownAuctionItemInfoTest, BelongsToItsItemUntilLetGo)
 {
-    CDownAuctionItemInfo download(&server, "1234567890", "", &item);
+    CDownAuctionItemInfo download(owner, &server, "1234567890", "", &item);
     EXPECT_FALSE(download.IsForItem(&otherItem, false));
     EXPECT_FALSE(download.IsForItem(nullptr, true));
     EXPECT_TRUE(download.IsForItem(&item, true));
@@ -92,8 +81,7 @@ TEST_F(DownAuctionItemInfoTest, BelongsToItsItemUntilLetGo)
 
 TEST_F(DownAuctionItemInfoTest, ReadsTheDownloadedPageAndHandsItOver)
 {
-    CFakeTarget target;
-    CDownAuctionItemInfo download(&server, "1234567890", "", &item);
+    CDownAuctionItemInfo download(owner, &server, "1234567890", "", &item);
     download.url = server.GetPageUrl("1234567890");
     {
         std::ofstream out(download.localFile, std::ios::binary | std::ios::trunc);
@@ -105,17 +93,15 @@ TEST_F(DownAuctionItemInfoTest, ReadsTheDownloadedPageAndHandsItOver)
     EXPECT_EQ(download.pagesParsed, 0);
     EXPECT_EQ(download.info.seller, "tinlover");
 
-    download.OnComplete(); // no target: nothing happens
-    SetItemResultTarget(&target);
     download.OnComplete();
-    ASSERT_EQ(target.delivered.size(), 1u);
-    EXPECT_EQ(target.delivered[0].first, &item);
-    EXPECT_EQ(target.delivered[0].second, &download.info);
+    ASSERT_EQ(owner.delivered.size(), 1u);
+    EXPECT_EQ(owner.delivered[0].first, &item);
+    EXPECT_EQ(owner.delivered[0].second, &download.info);
 }
 
 TEST_F(DownAuctionItemInfoTest, APageForADetachedItemIsNotRead)
 {
-    CDownAuctionItemInfo download(&server, "1234567890", "", &item);
+    CDownAuctionItemInfo download(owner, &server, "1234567890", "", &item);
     {
         std::ofstream out(download.localFile, std::ios::binary | std::ios::trunc);
         out << CPageFiles::ReadDataFile("sites/ebay/running.html");
@@ -127,25 +113,22 @@ TEST_F(DownAuctionItemInfoTest, APageForADetachedItemIsNotRead)
     EXPECT_TRUE(download.info.seller.empty());
 }
 
-TEST_F(DownAuctionItemInfoTest, LimitAndQueueingFollowTheOptions)
+TEST_F(DownAuctionItemInfoTest, LimitAndQueueingFollowTheOwner)
 {
-    CAppOptions options;
-    options.simultDownload = 0; // keeps the downloads waiting, so nothing goes to the network
-    SetAppOptions(&options);
+    owner.limit = 0; // keeps the downloads waiting, so nothing goes to the network
 
-    CDownAuctionItemInfo probe(&server, "1", "", &item);
+    CDownAuctionItemInfo probe(owner, &server, "1", "", &item);
     EXPECT_EQ(probe.GetMaxSimultaneous(), 0);
 
-    EXPECT_TRUE(server.StartItemDownload(&item));
-    EXPECT_FALSE(server.StartItemDownload(&item)); // already queued
-    EXPECT_TRUE(server.StartItemDownload(&otherItem));
+    EXPECT_TRUE(server.StartItemDownload(&item, owner));
+    EXPECT_FALSE(server.StartItemDownload(&item, owner)); // already queued
+    EXPECT_TRUE(server.StartItemDownload(&otherItem, owner));
     EXPECT_EQ(CountDownloads(typeid(CDownAuctionItemInfo)), 2);
     EXPECT_TRUE(HasDownloadFor(typeid(CDownAuctionItemInfo), &item, true));
 
     CancelDownloads(&typeid(CDownAuctionItemInfo));
     StopAllDownloads();
     EXPECT_FALSE(IsQueueActive());
-    SetAppOptions(nullptr);
 }
 
 } // namespace

@@ -200,28 +200,3 @@ TEST(FrameTitle, NewDocumentIsUntitled)
     EXPECT_EQ(run.Frame().PendingPane()->text(), "Nb of Items pending: 00000");
 }
 
-TEST(FrameResults, ResultFromTheSchedulerThreadIsAppliedOnTheUserInterfaceThread)
-{
-    RunningApp run;
-    AddEbayItems(run.Doc(), {"42"});
-    CItem* item = run.Doc().GetItem(0);
-    run.Doc().SetModifiedFlag(false);
-    CItemInfo info;
-    info.foundFlags = kFoundDescription;
-    info.description = "Brass telescope";
-    std::atomic<bool> done{false};
-    std::thread scheduler([&] {
-        run.Frame().DeliverItemResult(item, info);
-        done = true;
-    });
-    while (!done)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    scheduler.join();
-    EXPECT_EQ(item->description, "Brass telescope");
-    EXPECT_TRUE(run.Doc().IsModified());
-
-    // An item the document no longer holds is left alone.
-    CItem stray("7", nullptr);
-    run.Frame().DeliverItemResult(&stray, info);
-    EXPECT_TRUE(stray.description.empty());
-}

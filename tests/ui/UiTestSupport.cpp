@@ -1,6 +1,7 @@
 #include "UiTestSupport.h"
 
 #include "core/document/LotwardDoc.h"
+#include "core/refresh/RefreshService.h"
 #include "sites/AuctionServer.h"
 #include "ui/LotwardView.h"
 #include "ui/MainFrame.h"
@@ -68,6 +69,8 @@ RunningApp::RunningApp(std::function<void(CMemorySettingsStore&)> prepare)
     app = std::make_unique<CLotwardApp>(settings, folder.Path());
     const bool started = app->InitInstance({QStringLiteral("Lotward")});
     EXPECT_TRUE(started);
+    if (started)
+        app->Refresh()->Shutdown();
 }
 
 RunningApp::~RunningApp()

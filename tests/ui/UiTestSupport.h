@@ -31,7 +31,8 @@ void AnswerNextModal(std::function<void(QWidget*)> answer, QString* seenText = n
 // Presses the button whose text is `label` (table text, mnemonic included) in the next modal box.
 void PressInNextModal(const QString& label, QString* seenText = nullptr);
 
-// A started application (new document) on an in-memory settings store.
+// A started application (new document) on an in-memory settings store. Its refresh is shut
+// down at once, so that the items these tests add never go to the network.
 struct RunningApp
 {
     explicit RunningApp(std::function<void(CMemorySettingsStore&)> prepare = {});
