@@ -46,7 +46,8 @@ InstallCommandLine ParseInstallArguments(const std::vector<std::string>& args, b
     return line;
 }
 
-int HandleCommandLineWithoutWindows(const InstallCommandLine& line, bool uninstall, std::ostream& out, std::ostream& err)
+int HandleCommandLineWithoutWindows(const InstallCommandLine& line, bool uninstall, std::ostream& out,
+                                    std::ostream& err)
 {
     const char* program = uninstall ? "Uninstall" : "Install";
     if (!line.error.empty()) {

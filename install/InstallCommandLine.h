@@ -27,4 +27,5 @@ InstallCommandLine ParseInstallArguments(const std::vector<std::string>& args, b
 // (exit 0), wrong arguments are named on `err` (exit 2), --silent runs without windows, and a
 // wizard without a display says so in one line (exit 1). Returns the exit code, or -1 when the
 // caller is to open its windows.
-int HandleCommandLineWithoutWindows(const InstallCommandLine& line, bool uninstall, std::ostream& out, std::ostream& err);
+int HandleCommandLineWithoutWindows(const InstallCommandLine& line, bool uninstall, std::ostream& out,
+                                    std::ostream& err);

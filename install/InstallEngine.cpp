@@ -299,7 +299,8 @@ std::string CInstallEngine::FailureDescription() const
 {
     if (lastMessage.empty())
         return {};
-    return FormatInstallText(Localized(kIdsStoppedAt), {lastMessage, failureCause.empty() ? "?" : failureCause});
+    return FormatInstallText(Localized(kIdsStoppedAt),
+                             {lastMessage, failureCause.empty() ? "?" : failureCause});
 }
 
 void CInstallEngine::Record(const ManifestEntry& entry)
@@ -311,8 +312,9 @@ ManifestEntry::Kind CInstallEngine::ValueKind(RegistryRoot root) const
 {
     // A machine-wide installation keeps its users' first settings in the system-wide defaults,
     // which are the machine store.
-    return root == RegistryRoot::LocalMachine || StorePath(root) == env.machineSettingsPath ? ManifestEntry::MachineValue
-                                                                                            : ManifestEntry::UserValue;
+    return root == RegistryRoot::LocalMachine || StorePath(root) == env.machineSettingsPath
+               ? ManifestEntry::MachineValue
+               : ManifestEntry::UserValue;
 }
 
 ManifestEntry::Kind CInstallEngine::SettingsKind(const std::string& store) const

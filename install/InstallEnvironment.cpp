@@ -67,7 +67,8 @@ CInstallEnvironment CInstallEnvironment::FromSystem(bool perUser, const std::str
     env.machineWide = !systemRoot.empty() || (!perUser && ::geteuid() == 0);
     env.desktopDir = UserDesktopDir();
     if (env.machineWide) {
-        env.machineSettingsPath = systemRoot.empty() ? MachineSettingsPath() : systemRoot + "/etc/xdg/Ashgrove/Lotwarden.ini";
+        env.machineSettingsPath =
+            systemRoot.empty() ? MachineSettingsPath() : systemRoot + "/etc/xdg/Ashgrove/Lotwarden.ini";
         env.userSettingsPath = env.machineSettingsPath;
         env.applicationsDir = systemRoot + "/usr/local/share/applications";
         env.mimeDir = systemRoot + "/usr/local/share/mime";

@@ -11,7 +11,8 @@
 int main(int argc, char** argv)
 {
     SetInstallLanguage(LanguageFromLocale());
-    const InstallCommandLine line = ParseInstallArguments(std::vector<std::string>(argv + 1, argv + argc), false);
+    const InstallCommandLine line =
+        ParseInstallArguments(std::vector<std::string>(argv + 1, argv + argc), false);
     if (const int code = HandleCommandLineWithoutWindows(line, false, std::cout, std::cerr); code >= 0)
         return code;
     const CEmbeddedPayload payload;

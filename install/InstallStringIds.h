@@ -1,7 +1,8 @@
 #pragma once
 // Ids of the installer's string table (resources/strings/install_en.txt and install_fr.txt).
 
-enum InstallStringId {
+enum InstallStringId
+{
     kIdsChooseDirectory = 5300,
     kIdsExitSetup = 5301,
     kIdsQuestion = 5302,

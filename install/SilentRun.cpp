@@ -64,8 +64,9 @@ int RunSilentInstall(const InstallCommandLine& line, const IPayloadSource& paylo
 std::string UninstallSummary(const UninstallResult& result)
 {
     const std::string appName = CInstallConfig().appName;
-    std::string text = result.Succeeded() ? FormatInstallString(kIdsUninstalled, {appName}) + "\n"
-                                          : FormatInstallString(kIdsUninstallIncomplete, {appName, Lines(result.leftOver)});
+    std::string text = result.Succeeded()
+                           ? FormatInstallString(kIdsUninstalled, {appName}) + "\n"
+                           : FormatInstallString(kIdsUninstallIncomplete, {appName, Lines(result.leftOver)});
     if (!result.kept.empty())
         text += FormatInstallString(kIdsUninstallKept, {Lines(result.kept)});
     if (!result.sharedOwner.empty())

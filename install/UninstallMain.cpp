@@ -12,7 +12,8 @@
 int main(int argc, char** argv)
 {
     SetInstallLanguage(LanguageFromLocale());
-    const InstallCommandLine line = ParseInstallArguments(std::vector<std::string>(argv + 1, argv + argc), true);
+    const InstallCommandLine line =
+        ParseInstallArguments(std::vector<std::string>(argv + 1, argv + argc), true);
     if (const int code = HandleCommandLineWithoutWindows(line, true, std::cout, std::cerr); code >= 0)
         return code;
     const std::string installDir = ProgramDirectory();

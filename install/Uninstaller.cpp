@@ -122,7 +122,8 @@ std::string CUninstaller::SharedOwner() const
     const CInstallConfig config;
     const std::string section = config.installKey.substr(config.installKey.rfind('\\') + 1);
     for (const ManifestEntry& entry : manifest.Entries()) {
-        if (entry.kind != ManifestEntry::MachineValue || entry.section != section || entry.name != config.installValue)
+        if (entry.kind != ManifestEntry::MachineValue || entry.section != section ||
+            entry.name != config.installValue)
             continue;
         std::string owner = CIniSettingsStore(entry.path).GetString(section, config.installValue);
         while (owner.size() > 1 && owner.back() == '/')
@@ -156,7 +157,8 @@ UninstallResult CUninstaller::Run(bool removeUserSettings)
         case ManifestEntry::File:
             if (shared && !ownsShared)
                 break;
-            if (!entry.digest.empty() && IsRegularFile(entry.path) && FileDigest(entry.path) != entry.digest) {
+            if (!entry.digest.empty() && IsRegularFile(entry.path) &&
+                FileDigest(entry.path) != entry.digest) {
                 result.kept.push_back(entry.path);
                 break;
             }
@@ -223,6 +225,7 @@ UninstallResult CUninstaller::Run(bool removeUserSettings)
     // program's entries); the installation folder is named, as kept for the user's files or
     // as left over.
     if (made(installDir) && IsDirectory(installDir))
-        (HoldsSomethingUnrecorded(installDir, recorded) ? result.kept : result.leftOver).push_back(installDir);
+        (HoldsSomethingUnrecorded(installDir, recorded) ? result.kept : result.leftOver)
+            .push_back(installDir);
     return result;
 }

@@ -15,8 +15,9 @@ struct UninstallResult
 {
     bool found = false;                // a manifest was there to follow
     std::vector<std::string> leftOver; // what should have gone but is still there
-    std::vector<std::string> kept;     // the user's: files changed since installed, folders holding the user's files
-    std::string sharedOwner;           // when not "": the installation the shared entries were left to
+    std::vector<std::string>
+        kept;                // the user's: files changed since installed, folders holding the user's files
+    std::string sharedOwner; // when not "": the installation the shared entries were left to
     bool Succeeded() const { return found && leftOver.empty(); }
 };
 

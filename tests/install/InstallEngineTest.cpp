@@ -252,7 +252,8 @@ TEST(InstallRun, AFailingStepStopsTheRunAndLeavesTheEarlierStepsInPlace)
     params.running = 1;
     EXPECT_FALSE(engine.Run(params));
     // The box and the silent run say where and why.
-    EXPECT_EQ(engine.FailureDescription(), "Stopped at: Installing \"" + dir + "/Lotward\".\nCause: Is a directory");
+    EXPECT_EQ(engine.FailureDescription(),
+              "Stopped at: Installing \"" + dir + "/Lotward\".\nCause: Is a directory");
     for (const char* earlier : {"Readme.txt", "Uninstall", "Blank.html", "Lotward.dat"})
         EXPECT_TRUE(FileExists(dir + "/" + earlier)) << earlier;
     for (const char* later : {"Temp.html", "License.txt", "Sample.lwd", "Lotward.fr"})

@@ -144,7 +144,8 @@ TEST_F(InstallProgram, AFailingStepIsReportedAsNotInstalledWithEarlierStepsInPla
     const ProcessResult result = Install({"--dir", Dir()});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.out, "Lotwarden has not been successfully installed.\n");
-    EXPECT_EQ(result.err, "Install: Stopped at: Installing \"" + Dir() + "/Lotward\".\nCause: Is a directory\n");
+    EXPECT_EQ(result.err,
+              "Install: Stopped at: Installing \"" + Dir() + "/Lotward\".\nCause: Is a directory\n");
     EXPECT_TRUE(FileExists(Dir() + "/Readme.txt"));
     EXPECT_TRUE(FileExists(Dir() + "/Lotward.dat"));
     EXPECT_FALSE(FileExists(Dir() + "/Temp.html"));
@@ -241,7 +242,8 @@ TEST_F(InstallProgram, UninstallingAnOlderInstallationLeavesTheNewerOnesSharedEn
     EXPECT_NE(ReadFile(entry).find("Exec=\"" + second + "/Lotward\" %f"), std::string::npos);
     EXPECT_TRUE(FileExists(mimePackage));
     EXPECT_EQ(CIniSettingsStore(MachineSettings()).GetString("Install", "Path"), second);
-    EXPECT_EQ(CIniSettingsStore(MachineSettings()).GetString("Uninstall", "UninstallString"), second + "/Uninstall");
+    EXPECT_EQ(CIniSettingsStore(MachineSettings()).GetString("Uninstall", "UninstallString"),
+              second + "/Uninstall");
     EXPECT_TRUE(FileExists(UserSettings()));
 
     // The newer one, uninstalled in its turn, takes everything with it.

@@ -251,8 +251,9 @@ TEST_F(Wizard, AFolderThatCannotBeCreatedIsRefusedAndAFailedRunReported)
     EXPECT_TRUE(sheet->Destination()->validatePage());
     ASSERT_EQ(responder.texts.size(), 1);
     // The box names the step and the cause.
-    EXPECT_EQ(responder.texts[0], "Lotwarden has not been successfully installed.\n\nStopped at: Installing \"" +
-                                      QString::fromStdString(dir) + "/Lotward\".\nCause: Is a directory");
+    EXPECT_EQ(responder.texts[0],
+              "Lotwarden has not been successfully installed.\n\nStopped at: Installing \"" +
+                  QString::fromStdString(dir) + "/Lotward\".\nCause: Is a directory");
     EXPECT_EQ(sheet->Outcome(), 0);
     EXPECT_TRUE(FileExists(dir + "/Lotward.dat"));
 }
