@@ -48,7 +48,8 @@ deb)
     (cd "$build" && cpack -G DEB >/dev/null)
     deb=$(ls -t "$build"/lotwarden_*.deb | head -1)
     dpkg-deb -I "$deb"
-    dpkg-deb -c "$deb" | grep -q ' ./usr/bin/Lotward -> ' || fail "no usr/bin/Lotward in the package"
+    dpkg-deb -c "$deb" > "$scratch/contents"
+    grep -q " ./usr/bin/Lotward -> " "$scratch/contents" || fail "no usr/bin/Lotward in the package"
     dpkg-deb -f "$deb" Depends | grep -q libqt6widgets6 || fail "dependencies were not found"
     dpkg -x "$deb" "$scratch/root"
     check_tree "$scratch/root"
