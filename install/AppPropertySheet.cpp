@@ -32,26 +32,18 @@ QLabel* TextLabel(int id, QWidget* parent)
     return label;
 }
 
-// The side picture: the product name over an evening-blue gradient with a gavel's silhouette.
+// The side picture: the product name and its icon over an evening-blue gradient.
 QPixmap SidePicture()
 {
     QPixmap picture(150, 300);
     QPainter painter(&picture);
     painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     QLinearGradient gradient(0, 0, 0, picture.height());
     gradient.setColorAt(0, QColor(24, 52, 110));
     gradient.setColorAt(1, QColor(70, 130, 190));
     painter.fillRect(picture.rect(), gradient);
-    painter.save();
-    painter.translate(75, 170);
-    painter.rotate(-35);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(235, 200, 120));
-    painter.drawRoundedRect(QRectF(-8, -10, 16, 90), 4, 4);
-    painter.drawRoundedRect(QRectF(-34, -36, 68, 28), 6, 6);
-    painter.restore();
-    painter.setBrush(QColor(235, 200, 120));
-    painter.drawRect(QRectF(30, 250, 90, 10));
+    painter.drawPixmap(QRect(27, 110, 96, 96), ApplicationIcon().pixmap(QSize(128, 128)));
     painter.setPen(Qt::white);
     QFont font = painter.font();
     font.setPointSize(15);
@@ -185,6 +177,7 @@ CAppPropertySheet::CAppPropertySheet(const CInstallConfig& cfg, const CInstallEn
     : config(cfg), env(environment), payload(source), textLanguage(language)
 {
     setWizardStyle(QWizard::ClassicStyle);
+    setWindowIcon(ApplicationIcon());
     setOption(QWizard::NoBackButtonOnStartPage, true);
     setOption(QWizard::NoDefaultButton, false);
     setWindowFlags((windowFlags() | Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint | Qt::WindowTitleHint |
@@ -247,9 +240,19 @@ bool CAppPropertySheet::RunInstallation(const QString& destination, bool desktop
     CInstallProgressDlg progress(config, env, payload, textLanguage, destination, language, desktopShortcut, this);
     outcome = progress.exec() == 1 ? 1 : 0;
     const QString caption = IdsFormat(kIdsInstallationCaption, {config.appName});
-    if (outcome == 1)
-        ShowMessage(this, IdsFormat(kIdsInstalled, {config.appName}), caption, QMessageBox::NoIcon);
-    else
-        ShowMessage(this, IdsFormat(kIdsNotInstalled, {config.appName}), caption, QMessageBox::Warning);
+    if (outcome == 1) {
+        QString text = IdsFormat(kIdsInstalled, {config.appName});
+        std::string kept;
+        for (const std::string& path : progress.Engine().KeptFiles())
+            kept += path + "\n";
+        if (!kept.empty())
+            text += QStringLiteral("\n\n") + IdsFormat(kIdsInstallKept, {kept}).trimmed();
+        ShowMessage(this, text, caption, QMessageBox::NoIcon);
+    } else {
+        ShowMessage(this,
+                    IdsFormat(kIdsNotInstalled, {config.appName}) + QStringLiteral("\n\n") +
+                        QString::fromStdString(progress.Engine().FailureDescription()),
+                    caption, QMessageBox::Warning);
+    }
     return outcome == 1;
 }

@@ -2,12 +2,12 @@
 
 #include "install/InstallStringIds.h"
 #include "install/InstallText.h"
-#include "platform/Cp1252.h"
 #include "platform/IniSettingsStore.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <spawn.h>
@@ -55,6 +55,7 @@ bool WriteFileReplacing(const std::string& target, std::string_view bytes, mode_
     if (fd < 0)
         return false;
     bool ok = true;
+    int error = 0;
     for (size_t done = 0; ok && done < bytes.size();) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR)
@@ -62,11 +63,18 @@ bool WriteFileReplacing(const std::string& target, std::string_view bytes, mode_
         ok = n > 0;
         if (ok)
             done += static_cast<size_t>(n);
+        else
+            error = n < 0 ? errno : ENOSPC;
     }
-    ok = ::fchmod(fd, mode) == 0 && ok;
-    ok = ::close(fd) == 0 && ok;
-    if (!ok || ::rename(temp.c_str(), target.c_str()) != 0) {
+    if (ok && ::fchmod(fd, mode) != 0)
+        ok = false, error = errno;
+    if (::close(fd) != 0 && ok)
+        ok = false, error = errno;
+    if (ok && ::rename(temp.c_str(), target.c_str()) != 0)
+        ok = false, error = errno;
+    if (!ok) {
         ::unlink(temp.c_str());
+        errno = error;
         return false;
     }
     return true;
@@ -114,6 +122,13 @@ std::string XmlEscape(const std::string& text)
         }
     }
     return out;
+}
+
+// The installed files that hold text for the user to read or edit; any other payload file is
+// part of the program and is always brought up to date.
+bool IsUserDocument(const std::string& resource)
+{
+    return resource == "FILE1" || resource == "FILE7" || resource == "FILE8";
 }
 
 // One line of a desktop entry may not hold a line break.
@@ -218,16 +233,23 @@ void RefreshDesktopDatabases(const std::string& mimeDir, const std::string& appl
         RunTool("update-desktop-database", applicationsDir);
 }
 
-std::string DesktopEntryText(const std::string& name, const std::string& comment, const std::string& target,
-                             const std::string& mimeType)
+std::string DesktopEntryText(const DesktopEntry& entry)
 {
     std::string text = "[Desktop Entry]\nType=Application\nVersion=1.0\n";
-    text += "Name=" + OneLine(name) + "\n";
-    text += "Comment=" + OneLine(comment) + "\n";
-    text += "Exec=" + QuoteExecArgument(target) + (mimeType.empty() ? "" : " %f") + "\n";
+    text += "Name=" + OneLine(entry.name) + "\n";
+    if (!entry.frenchName.empty())
+        text += "Name[fr]=" + OneLine(entry.frenchName) + "\n";
+    text += "Comment=" + OneLine(entry.comment) + "\n";
+    if (!entry.frenchComment.empty())
+        text += "Comment[fr]=" + OneLine(entry.frenchComment) + "\n";
+    text += "Exec=" + QuoteExecArgument(entry.target) + (entry.mimeType.empty() ? "" : " %f") + "\n";
+    if (!entry.icon.empty())
+        text += "Icon=" + OneLine(entry.icon) + "\n";
     text += "Terminal=false\nCategories=Office;\n";
-    if (!mimeType.empty())
-        text += "MimeType=" + mimeType + ";\n";
+    if (!entry.mimeType.empty())
+        text += "MimeType=" + entry.mimeType + ";\n";
+    if (!entry.windowClass.empty())
+        text += "StartupWMClass=" + entry.windowClass + "\n";
     return text;
 }
 
@@ -255,13 +277,49 @@ std::string CInstallEngine::Localized(int id) const
 
 void CInstallEngine::ShowMessage(int id, const std::string& argument)
 {
+    lastMessage = FormatInstallText(Localized(id), {argument});
+    failureCause.clear();
     if (progress)
-        progress->SetMessage(FormatInstallText(Localized(id), {argument}));
+        progress->SetMessage(lastMessage);
+}
+
+bool CInstallEngine::Fail(int error)
+{
+    failureCause = error ? std::strerror(error) : std::string();
+    return false;
+}
+
+bool CInstallEngine::Fail(const std::string& cause)
+{
+    failureCause = cause;
+    return false;
+}
+
+std::string CInstallEngine::FailureDescription() const
+{
+    if (lastMessage.empty())
+        return {};
+    return FormatInstallText(Localized(kIdsStoppedAt),
+                             {lastMessage, failureCause.empty() ? "?" : failureCause});
 }
 
 void CInstallEngine::Record(const ManifestEntry& entry)
 {
     manifest.Add(entry);
+}
+
+ManifestEntry::Kind CInstallEngine::ValueKind(RegistryRoot root) const
+{
+    // A machine-wide installation keeps its users' first settings in the system-wide defaults,
+    // which are the machine store.
+    return root == RegistryRoot::LocalMachine || StorePath(root) == env.machineSettingsPath
+               ? ManifestEntry::MachineValue
+               : ManifestEntry::UserValue;
+}
+
+ManifestEntry::Kind CInstallEngine::SettingsKind(const std::string& store) const
+{
+    return store == env.machineSettingsPath ? ManifestEntry::MachineSettings : ManifestEntry::UserSettings;
 }
 
 void CInstallEngine::ComputeMacros(const std::string& destination)
@@ -295,9 +353,21 @@ bool CInstallEngine::CreateDirectoryStep(const std::string& path, bool showMessa
         ShowMessage(kIdsCreatingDirectory, expanded);
     std::vector<std::string> created;
     const bool ok = CreateDirectoryWithParents(expanded, &created);
+    const int error = errno;
     for (const std::string& dir : created)
         Record({ManifestEntry::Directory, dir});
-    return ok;
+    return ok || Fail(error);
+}
+
+bool CInstallEngine::KeepsExistingFile(const std::string& resource, const std::string& path,
+                                       const std::optional<std::string_view>& bytes) const
+{
+    const std::string now = FileDigest(path);
+    if (now.empty() || (bytes && now == ContentDigest(*bytes)))
+        return false;
+    if (const ManifestEntry* entry = manifest.FindFile(path); entry && !entry->digest.empty())
+        return now != entry->digest;
+    return IsUserDocument(resource);
 }
 
 bool CInstallEngine::ExtractFileStep(const std::string& resource, const std::string& target)
@@ -305,29 +375,52 @@ bool CInstallEngine::ExtractFileStep(const std::string& resource, const std::str
     const std::string path = ExpandMacros(target);
     ShowMessage(kIdsInstallingFile, path);
     const std::optional<std::string_view> bytes = payload.Find(resource, textLanguage);
+    // What the user changed since an installation wrote it, or a document the user already has
+    // there, is the user's: it is neither replaced nor recorded anew.
+    if (KeepsExistingFile(resource, path, bytes)) {
+        kept.push_back(path);
+        return true;
+    }
     // The programs must stay runnable; everything else is plain data.
     const mode_t mode = resource == "FILE4" || resource == "FILE6" ? 0755 : 0644;
     // A missing resource leaves an empty target, and the step fails.
-    if (!WriteFileReplacing(path, bytes.value_or(std::string_view()), mode))
-        return false;
-    Record({ManifestEntry::File, path});
+    const std::string_view data = bytes.value_or(std::string_view());
+    if (!WriteFileReplacing(path, data, mode))
+        return Fail(errno);
+    Record({ManifestEntry::File, path, {}, {}, ContentDigest(data)});
     SetReleaseTime(path);
-    return bytes.has_value();
+    return bytes.has_value() || Fail(FormatInstallText(Localized(kIdsPayloadMissing), {resource}));
 }
 
 bool CInstallEngine::CreateShortcutStep(const std::string& link, const std::string& target, const std::string& mimeType)
 {
     const std::string linkPath = ExpandMacros(link);
-    const std::string targetPath = ExpandMacros(target);
+    DesktopEntry entry;
+    entry.target = ExpandMacros(target);
+    entry.mimeType = mimeType;
     ShowMessage(kIdsCreatingShortcuts);
-    std::string name = linkPath.substr(linkPath.rfind('/') + 1);
-    if (name.ends_with(".desktop"))
-        name.resize(name.size() - 8);
+    entry.name = linkPath.substr(linkPath.rfind('/') + 1);
+    if (entry.name.ends_with(".desktop"))
+        entry.name.resize(entry.name.size() - 8);
     if (linkPath.empty() || linkPath.front() != '/')
-        return false;
-    if (!WriteFileReplacing(linkPath, DesktopEntryText(name, Localized(kIdsShortcutComment), targetPath, mimeType), 0644))
-        return false;
-    Record({ManifestEntry::File, linkPath});
+        return Fail(ENOENT);
+    entry.comment = InstallString(kIdsShortcutComment, kInstallEnglish);
+    entry.frenchComment = InstallString(kIdsShortcutComment, kInstallFrench);
+    // The program's own entry carries its icon, installed beside it, and the window class its
+    // windows have (Lotward's executable name), so that the desktop ties them together.
+    if (!mimeType.empty()) {
+        const std::string icon = installDir + "/" + kIconFileName;
+        if (const std::optional<std::string_view> bytes = payload.Find(kIconResource, textLanguage);
+            bytes && WriteFileReplacing(icon, *bytes, 0644)) {
+            Record({ManifestEntry::File, icon, {}, {}, ContentDigest(*bytes)});
+            entry.icon = icon;
+        }
+        entry.windowClass = "Lotward";
+    }
+    const std::string text = DesktopEntryText(entry);
+    if (!WriteFileReplacing(linkPath, text, 0644))
+        return Fail(errno);
+    Record({ManifestEntry::File, linkPath, {}, {}, ContentDigest(text)});
     return true;
 }
 
@@ -355,21 +448,21 @@ bool CInstallEngine::CreateKeyStep(RegistryRoot root, const std::string& subkey)
     ShowMessage(kIdsUpdatingRegistry);
     const std::string& store = StorePath(root);
     if (store.empty() || store.front() != '/')
-        return false;
+        return Fail(ENOENT);
     const std::string dir = DirectoryOf(store);
     if (subkey == kCompanyKey) {
         std::vector<std::string> created;
-        if (!IsDirectory(dir) && !CreateDirectoryWithParents(dir, &created))
-            return false;
+        const bool ok = IsDirectory(dir) || CreateDirectoryWithParents(dir, &created);
+        const int error = errno;
         for (const std::string& made : created)
             Record({ManifestEntry::Directory, made});
-        return true;
+        return ok || Fail(error);
     }
     if (subkey == kProductKey) {
         CIniSettingsStore settings(store);
         if (!settings.Flush())
-            return false;
-        Record({root == RegistryRoot::CurrentUser ? ManifestEntry::UserSettings : ManifestEntry::MachineSettings, store});
+            return Fail(errno);
+        Record({SettingsKind(store), store});
         return true;
     }
     std::string section;
@@ -384,11 +477,13 @@ bool CInstallEngine::SetStringValueStep(RegistryRoot root, const std::string& su
     const std::string& store = StorePath(root);
     if (!SectionOf(subkey, section) || store.empty())
         return false;
+    // Values are the bytes as given: paths stay as the file system has them, as the program
+    // itself stores them.
     CIniSettingsStore settings(store);
-    settings.WriteString(section, name, Cp1252FromUtf8(data));
+    settings.WriteString(section, name, data);
     if (!settings.Flush())
-        return false;
-    Record({root == RegistryRoot::CurrentUser ? ManifestEntry::UserValue : ManifestEntry::MachineValue, store, section, name});
+        return Fail(errno ? errno : EIO);
+    Record({ValueKind(root), store, section, name});
     return true;
 }
 
@@ -416,8 +511,8 @@ bool CInstallEngine::SetDwordValueStep(RegistryRoot root, const std::string& sub
         return false;
     settings.WriteInt(section, name, value);
     if (!settings.Flush())
-        return false;
-    Record({root == RegistryRoot::CurrentUser ? ManifestEntry::UserValue : ManifestEntry::MachineValue, store, section, name});
+        return Fail(errno ? errno : EIO);
+    Record({ValueKind(root), store, section, name});
     return true;
 }
 
@@ -430,18 +525,21 @@ bool CInstallEngine::RegisterDocumentTypeStep(const std::string& progId, const s
     (void)progId;
     (void)program;
     if (env.mimeDir.empty() || env.mimeDir.front() != '/')
-        return false;
+        return Fail(ENOENT);
     const std::string packages = env.mimeDir + "/packages";
     std::vector<std::string> created;
-    if (!IsDirectory(packages) && !CreateDirectoryWithParents(packages, &created))
-        return false;
+    const bool made = IsDirectory(packages) || CreateDirectoryWithParents(packages, &created);
+    const int error = errno;
     for (const std::string& dir : created)
         Record({ManifestEntry::Directory, dir});
+    if (!made)
+        return Fail(error);
     Record({ManifestEntry::MimeDir, env.mimeDir});
     const std::string file = packages + "/" + kMimePackage;
-    if (!WriteFileReplacing(file, MimePackageText(kMimeType, typeName, extension), 0644))
-        return false;
-    Record({ManifestEntry::File, file});
+    const std::string text = MimePackageText(kMimeType, typeName, extension);
+    if (!WriteFileReplacing(file, text, 0644))
+        return Fail(errno);
+    Record({ManifestEntry::File, file, {}, {}, ContentDigest(text)});
     return true;
 }
 
@@ -474,6 +572,9 @@ bool CInstallEngine::RunStep(int index)
     case 9: return ExtractFileStep("FILE9", dir + "Lotward.fr");
     case 10:
         CreateDirectoryStep(menu);
+        // The menu folder is Lotwarden's own, whichever installation made it.
+        if (IsDirectory(ExpandMacros(menu)))
+            Record({ManifestEntry::Directory, ExpandMacros(menu)});
         return true;
     case 11: return CreateShortcutStep(menu + "/Lotwarden.desktop", dir + "Lotward", kMimeType);
     case 12: return CreateShortcutStep(menu + "/" + Localized(kIdsUninstallShortcut) + ".desktop", dir + "Uninstall");
@@ -504,12 +605,12 @@ bool CInstallEngine::Run(InstallRunParams& params)
     // Every later path is built on the destination: a relative one would land wherever the
     // installer happened to be started, so it stops the run before anything is written.
     if (installDir.empty() || installDir.front() != '/')
-        return false;
+        return Fail(FormatInstallText(Localized(kIdsNotAbsolute), {}));
     if (!IsDirectory(installDir))
         CreateDirectoryStep("%INSTALL_DIR%", false);
     if (IsDirectory(installDir)) {
         manifest.Bind(installDir + "/" + CInstallManifest::kFileName);
-        Record({ManifestEntry::UserSettings, env.userSettingsPath});
+        Record({SettingsKind(env.userSettingsPath), env.userSettingsPath});
         Record({ManifestEntry::MachineSettings, env.machineSettingsPath});
         if (!env.applicationsDir.empty())
             Record({ManifestEntry::ApplicationsDir, env.applicationsDir});

@@ -8,7 +8,10 @@
 #include "install/Payload.h"
 
 #include <atomic>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 struct CInstallConfig
 {
@@ -83,11 +86,26 @@ public:
     // The settings file a registry root stands for.
     const std::string& StorePath(RegistryRoot root) const;
     const CInstallManifest& Manifest() const { return manifest; }
+    // Files left as they were because they are the user's (changed since an installation
+    // wrote them, or documents the installation did not write).
+    const std::vector<std::string>& KeptFiles() const { return kept; }
+    // After a failed run: the step it stopped at and why ("Stopped at: ...\nCause: ...").
+    std::string FailureDescription() const;
 
     static constexpr const char* kMimeType = "application/x-lotwarden";
+    // The application icon, carried in the payload and installed beside the program.
+    static constexpr const char* kIconResource = "ICON";
+    static constexpr const char* kIconFileName = "Lotwarden.svg";
 
 private:
     void ShowMessage(int id, const std::string& argument = {});
+    // Note the cause of a failing step (an errno value, or a text); always false.
+    bool Fail(int error);
+    bool Fail(const std::string& cause);
+    bool KeepsExistingFile(const std::string& resource, const std::string& path,
+                           const std::optional<std::string_view>& bytes) const;
+    ManifestEntry::Kind ValueKind(RegistryRoot root) const;
+    ManifestEntry::Kind SettingsKind(const std::string& store) const;
     std::string Localized(int id) const;
     // Maps a registry subkey to a settings section ("" with `ok` for the key itself).
     bool SectionOf(const std::string& subkey, std::string& section) const;
@@ -101,6 +119,9 @@ private:
     int languageIndex = 0;
     std::string typedDestination;
     CInstallManifest manifest;
+    std::vector<std::string> kept;
+    std::string lastMessage;
+    std::string failureCause;
 
     // The macros, set once per run.
     std::string installDir, startMenu, startMenuPrograms, windowsDir, windowsSystem, desktopDir;
@@ -118,8 +139,16 @@ long long ReleaseTimeStamp();
 // update-desktop-database, each when installed, started with an argument list.
 void RefreshDesktopDatabases(const std::string& mimeDir, const std::string& applicationsDir);
 
-// The text of a desktop entry that starts `target` (Exec quoted as the desktop entry
-// specification asks).
-std::string DesktopEntryText(const std::string& name, const std::string& comment, const std::string& target,
-                             const std::string& mimeType);
+struct DesktopEntry
+{
+    std::string name, frenchName;
+    std::string comment, frenchComment;
+    std::string target;      // the program the entry starts
+    std::string mimeType;    // "" = opens no documents
+    std::string icon;        // "" = none
+    std::string windowClass; // StartupWMClass; "" = none
+};
+
+// The text of a desktop entry (Exec quoted as the desktop entry specification asks).
+std::string DesktopEntryText(const DesktopEntry& entry);
 std::string MimePackageText(const std::string& mimeType, const std::string& typeName, const std::string& extension);

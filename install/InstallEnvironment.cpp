@@ -60,16 +60,18 @@ std::string UserDesktopDir()
     return Home().empty() ? std::string() : Home() + "/Desktop";
 }
 
-CInstallEnvironment CInstallEnvironment::FromSystem(bool perUser)
+CInstallEnvironment CInstallEnvironment::FromSystem(bool perUser, const std::string& systemRoot)
 {
     CInstallEnvironment env;
     env.userSettingsPath = DefaultSettingsPath();
-    env.machineWide = !perUser && ::geteuid() == 0;
+    env.machineWide = !systemRoot.empty() || (!perUser && ::geteuid() == 0);
     env.desktopDir = UserDesktopDir();
     if (env.machineWide) {
-        env.machineSettingsPath = MachineSettingsPath();
-        env.applicationsDir = "/usr/local/share/applications";
-        env.mimeDir = "/usr/local/share/mime";
+        env.machineSettingsPath =
+            systemRoot.empty() ? MachineSettingsPath() : systemRoot + "/etc/xdg/Ashgrove/Lotwarden.ini";
+        env.userSettingsPath = env.machineSettingsPath;
+        env.applicationsDir = systemRoot + "/usr/local/share/applications";
+        env.mimeDir = systemRoot + "/usr/local/share/mime";
     } else {
         env.machineSettingsPath = SettingsDirectory() + "/LotwardenMachine.ini";
         if (const std::string data = UserDataHome(); !data.empty()) {

@@ -18,8 +18,11 @@ struct CInstallEnvironment
     bool machineWide = false;
 
     // Machine-wide locations when running as root (unless `perUser`), else the user's XDG
-    // directories (XDG_DATA_HOME, XDG_CONFIG_HOME, user-dirs.dirs, HOME).
-    static CInstallEnvironment FromSystem(bool perUser);
+    // directories (XDG_DATA_HOME, XDG_CONFIG_HOME, user-dirs.dirs, HOME). A machine-wide
+    // installation keeps the users' first settings (language, recent file) in the system-wide
+    // defaults that the program reads under each user's own settings. `systemRoot` stages a
+    // machine-wide installation under another root folder (the system folders below it).
+    static CInstallEnvironment FromSystem(bool perUser, const std::string& systemRoot = {});
 };
 
 // $XDG_DATA_HOME, falling back to $HOME/.local/share ("" without HOME).

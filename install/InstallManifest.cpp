@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace {
 
@@ -63,6 +64,8 @@ std::string CInstallManifest::Format(const std::vector<ManifestEntry>& list)
         out += '\t' + Escape(entry.path);
         if (entry.kind == ManifestEntry::MachineValue || entry.kind == ManifestEntry::UserValue)
             out += '\t' + Escape(entry.section) + '\t' + Escape(entry.name);
+        else if (entry.kind == ManifestEntry::File && !entry.digest.empty())
+            out += '\t' + Escape(entry.digest);
         out += '\n';
     }
     return out;
@@ -87,6 +90,8 @@ std::vector<ManifestEntry> CInstallManifest::Parse(const std::string& text)
                 continue;
             entry.section = fields[2];
             entry.name = fields[3];
+        } else if (entry.kind == ManifestEntry::File && fields.size() == 3) {
+            entry.digest = fields[2];
         }
         list.push_back(entry);
     }
@@ -121,9 +126,47 @@ void CInstallManifest::Add(const ManifestEntry& entry)
 {
     if (std::find(entries.begin(), entries.end(), entry) != entries.end())
         return;
-    entries.push_back(entry);
+    const auto sameFile = [&](const ManifestEntry& old) {
+        return entry.kind == ManifestEntry::File && old.kind == ManifestEntry::File && old.path == entry.path;
+    };
+    if (auto old = std::find_if(entries.begin(), entries.end(), sameFile); old != entries.end())
+        *old = entry;
+    else
+        entries.push_back(entry);
     if (!path.empty())
         Save();
+}
+
+const ManifestEntry* CInstallManifest::FindFile(const std::string& file) const
+{
+    for (const ManifestEntry& entry : entries)
+        if (entry.kind == ManifestEntry::File && entry.path == file)
+            return &entry;
+    return nullptr;
+}
+
+std::string ContentDigest(std::string_view bytes)
+{
+    unsigned long long hash = 14695981039346656037ULL;
+    for (unsigned char c : bytes) {
+        hash ^= c;
+        hash *= 1099511628211ULL;
+    }
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", hash);
+    return text;
+}
+
+std::string FileDigest(const std::string& file)
+{
+    struct stat st;
+    if (::lstat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return {};
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        return {};
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return in.bad() ? std::string() : ContentDigest(bytes);
 }
 
 bool CInstallManifest::Save() const

@@ -26,6 +26,8 @@ public:
 
     QLabel* MessageLine() const { return message; }
     QProgressBar* ProgressBar() const { return bar; }
+    // Once the dialog has closed (the worker has ended): what the run left or why it stopped.
+    const CInstallEngine& Engine() const { return engine; }
 
 protected:
     void showEvent(QShowEvent* event) override;

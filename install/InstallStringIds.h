@@ -1,7 +1,8 @@
 #pragma once
 // Ids of the installer's string table (resources/strings/install_en.txt and install_fr.txt).
 
-enum InstallStringId {
+enum InstallStringId
+{
     kIdsChooseDirectory = 5300,
     kIdsExitSetup = 5301,
     kIdsQuestion = 5302,
@@ -46,6 +47,9 @@ enum InstallStringId {
     kIdsOk = 5517,
     kIdsNotAbsolute = 5518,
     kIdsShortcutComment = 5519,
+    kIdsStoppedAt = 5520,
+    kIdsPayloadMissing = 5521,
+    kIdsInstallKept = 5522,
 
     kIdsUninstallConfirm = 5530,
     kIdsRemoveSettings = 5531,
@@ -53,4 +57,10 @@ enum InstallStringId {
     kIdsUninstallIncomplete = 5533,
     kIdsNotInstalledHere = 5534,
     kIdsUninstallCaption = 5535,
+    kIdsUninstallKept = 5536,
+    kIdsSharedStay = 5537,
+
+    kIdsInstallUsage = 5540,
+    kIdsUninstallUsage = 5541,
+    kIdsNoDisplay = 5542,
 };

@@ -4,8 +4,8 @@
 #include "install/InstallEngine.h"
 #include "install/InstallStringIds.h"
 #include "install/InstallText.h"
+#include "install/SilentRun.h"
 #include "install/Uninstaller.h"
-#include "platform/Cp1252.h"
 #include "platform/IniSettingsStore.h"
 
 #include <QApplication>
@@ -24,6 +24,22 @@ QString IdsFormat(int id, const std::vector<std::string>& args)
 QString ReplaceAppName(QString text)
 {
     return text.replace(QStringLiteral("%APP_NAME%"), QString::fromStdString(CInstallConfig().appName));
+}
+
+// The icons are compiled into this static library; naming their initialiser keeps the linker
+// from dropping them.
+static void InitInstallIcons()
+{
+    Q_INIT_RESOURCE(InstallIcons);
+}
+
+QIcon ApplicationIcon()
+{
+    InitInstallIcons();
+    QIcon icon;
+    for (int size : {16, 32, 48, 128})
+        icon.addFile(QStringLiteral(":/icons/lotwarden-%1.png").arg(size), QSize(size, size));
+    return icon;
 }
 
 bool AskYesNo(QWidget* parent, const QString& text, const QString& caption, QMessageBox::Icon icon)
@@ -49,14 +65,15 @@ std::string ProposedDestination(const std::string& machineSettingsPath, const st
     const CInstallConfig config;
     const std::string section = config.installKey.substr(config.installKey.rfind('\\') + 1);
     const std::string recorded = CIniSettingsStore(machineSettingsPath).GetString(section, config.installValue);
-    return recorded.empty() ? defaultDirectory : Utf8FromCp1252(recorded);
+    // The recorded path holds the file system's bytes.
+    return recorded.empty() ? defaultDirectory : recorded;
 }
 
 int RunInstallWizard(const InstallCommandLine& line, const IPayloadSource& payload)
 {
     CInstallConfig config;
-    const CInstallEnvironment env = CInstallEnvironment::FromSystem(line.perUser);
-    config.defaultDirectory = DefaultInstallDirectory(env.machineWide);
+    const CInstallEnvironment env = CInstallEnvironment::FromSystem(line.perUser, line.systemRoot);
+    config.defaultDirectory = line.systemRoot + DefaultInstallDirectory(env.machineWide);
     const std::string proposed = line.dir.empty() ? ProposedDestination(env.machineSettingsPath, config.defaultDirectory)
                                                   : line.dir;
     CAppPropertySheet sheet(config, env, payload, GetInstallLanguage(), QString::fromStdString(proposed));
@@ -78,13 +95,7 @@ int RunUninstallWithQuestions(const std::string& installDir)
         return 1;
     const bool removeSettings = AskYesNo(nullptr, IdsFormat(kIdsRemoveSettings, {appName}), caption);
     const UninstallResult result = uninstaller.Run(removeSettings);
-    if (result.Succeeded()) {
-        ShowMessage(nullptr, IdsFormat(kIdsUninstalled, {appName}), caption, QMessageBox::Information);
-        return 0;
-    }
-    std::string list;
-    for (const std::string& path : result.leftOver)
-        list += path + "\n";
-    ShowMessage(nullptr, IdsFormat(kIdsUninstallIncomplete, {appName, list}), caption, QMessageBox::Warning);
-    return 1;
+    ShowMessage(nullptr, QString::fromStdString(UninstallSummary(result)).trimmed(), caption,
+                result.Succeeded() ? QMessageBox::Information : QMessageBox::Warning);
+    return result.Succeeded() ? 0 : 1;
 }

@@ -5,6 +5,7 @@
 #include "install/InstallCommandLine.h"
 #include "install/Payload.h"
 
+#include <QIcon>
 #include <QMessageBox>
 #include <QString>
 #include <vector>
@@ -14,6 +15,8 @@ class QWidget;
 QString Ids(int id);
 QString IdsFormat(int id, const std::vector<std::string>& args);
 QString ReplaceAppName(QString text);
+// Lotwarden's icon, for the installer's windows.
+QIcon ApplicationIcon();
 
 // Yes/No question; true for Yes. Closing the box answers No.
 bool AskYesNo(QWidget* parent, const QString& text, const QString& caption, QMessageBox::Icon icon = QMessageBox::Question);

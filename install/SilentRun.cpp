@@ -10,14 +10,13 @@
 
 namespace {
 
-// Worker-side progress for a run without windows: the last message, for the failure report.
-class CQuietProgress : public IInstallProgress
+std::string Lines(const std::vector<std::string>& paths)
 {
-public:
-    void SetMessage(const std::string& text) override { last = text; }
-    void SetPosition(int) override {}
-    std::string last;
-};
+    std::string list;
+    for (const std::string& path : paths)
+        list += path + "\n";
+    return list;
+}
 
 } // namespace
 
@@ -39,12 +38,10 @@ int RunSilentInstall(const InstallCommandLine& line, const IPayloadSource& paylo
         return 2;
     }
     const CInstallConfig config;
-    CInstallEnvironment env = CInstallEnvironment::FromSystem(line.perUser);
+    CInstallEnvironment env = CInstallEnvironment::FromSystem(line.perUser, line.systemRoot);
     const int textLanguage = GetInstallLanguage();
     CInstallEngine engine(config, env, payload, textLanguage);
-    CQuietProgress progress;
     InstallRunParams params;
-    params.progress = &progress;
     params.stepCount = CInstallEngine::GetStepCount();
     params.destination = line.dir;
     params.languageIndex = line.language >= 0 ? line.language
@@ -55,12 +52,26 @@ int RunSilentInstall(const InstallCommandLine& line, const IPayloadSource& paylo
     RefreshDesktopDatabases(env.mimeDir, env.applicationsDir);
     if (ok) {
         out << FormatInstallString(kIdsInstalled, {config.appName}) << "\n";
+        if (!engine.KeptFiles().empty())
+            out << FormatInstallString(kIdsInstallKept, {Lines(engine.KeptFiles())});
         return 0;
     }
     out << FormatInstallString(kIdsNotInstalled, {config.appName}) << "\n";
-    if (!progress.last.empty())
-        err << "Install: stopped at: " << progress.last << "\n";
+    err << "Install: " << engine.FailureDescription() << "\n";
     return 1;
+}
+
+std::string UninstallSummary(const UninstallResult& result)
+{
+    const std::string appName = CInstallConfig().appName;
+    std::string text = result.Succeeded()
+                           ? FormatInstallString(kIdsUninstalled, {appName}) + "\n"
+                           : FormatInstallString(kIdsUninstallIncomplete, {appName, Lines(result.leftOver)});
+    if (!result.kept.empty())
+        text += FormatInstallString(kIdsUninstallKept, {Lines(result.kept)});
+    if (!result.sharedOwner.empty())
+        text += FormatInstallString(kIdsSharedStay, {result.sharedOwner}) + "\n";
+    return text;
 }
 
 int RunSilentUninstall(const InstallCommandLine& line, const std::string& installDir, std::ostream& out)
@@ -76,13 +87,6 @@ int RunSilentUninstall(const InstallCommandLine& line, const std::string& instal
         return 1;
     }
     const UninstallResult result = uninstaller.Run(!line.keepSettings);
-    if (result.Succeeded()) {
-        out << FormatInstallString(kIdsUninstalled, {appName}) << "\n";
-        return 0;
-    }
-    std::string list;
-    for (const std::string& path : result.leftOver)
-        list += path + "\n";
-    out << FormatInstallString(kIdsUninstallIncomplete, {appName, list});
-    return 1;
+    out << UninstallSummary(result);
+    return result.Succeeded() ? 0 : 1;
 }

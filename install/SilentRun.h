@@ -5,11 +5,16 @@
 
 #include "install/InstallCommandLine.h"
 #include "install/Payload.h"
+#include "install/Uninstaller.h"
 
 #include <ostream>
 
 int RunSilentInstall(const InstallCommandLine& line, const IPayloadSource& payload, std::ostream& out, std::ostream& err);
 int RunSilentUninstall(const InstallCommandLine& line, const std::string& installDir, std::ostream& out);
+
+// What Uninstall tells when it is done: removed or not (with what was left over), the user's
+// files it kept, and the installation it left the shared entries to.
+std::string UninstallSummary(const UninstallResult& result);
 
 // The folder of the running program (/proc/self/exe).
 std::string ProgramDirectory();

@@ -7,25 +7,18 @@
 
 #include <QApplication>
 
-#include <algorithm>
 #include <iostream>
 
 int main(int argc, char** argv)
 {
     SetInstallLanguage(LanguageFromLocale());
-    const std::vector<std::string> raw(argv + 1, argv + argc);
+    const InstallCommandLine line =
+        ParseInstallArguments(std::vector<std::string>(argv + 1, argv + argc), true);
+    if (const int code = HandleCommandLineWithoutWindows(line, true, std::cout, std::cerr); code >= 0)
+        return code;
     const std::string installDir = ProgramDirectory();
-    if (std::find(raw.begin(), raw.end(), "--silent") != raw.end())
-        return RunSilentUninstall(ParseInstallArguments(raw, true), installDir, std::cout);
-
+    if (line.silent)
+        return RunSilentUninstall(line, installDir, std::cout);
     QApplication app(argc, argv);
-    std::vector<std::string> args;
-    for (const QString& arg : QCoreApplication::arguments().mid(1))
-        args.push_back(arg.toStdString());
-    const InstallCommandLine line = ParseInstallArguments(args, true);
-    if (!line.error.empty()) {
-        std::cerr << "Uninstall: " << line.error << "\n";
-        return 2;
-    }
     return RunUninstallWithQuestions(installDir);
 }

@@ -1,7 +1,10 @@
 #pragma once
 // Removes an installation: exactly the files, desktop entries, document type, directories and
-// settings values its manifest lists, and nothing else. The user's own settings go only when
-// the user agrees.
+// settings values its manifest lists, and nothing else. A file changed since it was installed
+// stays. Entries that several installations share (menu entries, the document type, the
+// machine record, the user's settings) belong to the installation that wrote them last, the
+// one the machine record names; another installation's uninstall leaves them. The user's own
+// settings go only when the user agrees.
 
 #include "install/InstallManifest.h"
 
@@ -12,6 +15,9 @@ struct UninstallResult
 {
     bool found = false;                // a manifest was there to follow
     std::vector<std::string> leftOver; // what should have gone but is still there
+    std::vector<std::string>
+        kept;                // the user's: files changed since installed, folders holding the user's files
+    std::string sharedOwner; // when not "": the installation the shared entries were left to
     bool Succeeded() const { return found && leftOver.empty(); }
 };
 
@@ -30,6 +36,9 @@ public:
     static bool IsSafePath(const std::string& path);
 
 private:
+    // The installation the machine record names when it is another one, else "".
+    std::string SharedOwner() const;
+
     std::string installDir;
     CInstallManifest manifest;
 };

@@ -394,9 +394,73 @@ std::string MachineSettingsPath()
     return writable ? systemFile : SettingsDirectory() + "/LotwardenMachine.ini";
 }
 
+std::vector<std::string> SystemDefaultsPaths()
+{
+    std::string dirs = EnvOrEmpty("XDG_CONFIG_DIRS");
+    if (dirs.empty())
+        dirs = "/etc/xdg";
+    std::vector<std::string> files;
+    for (size_t start = 0; start <= dirs.size();) {
+        size_t end = dirs.find(':', start);
+        if (end == std::string::npos)
+            end = dirs.size();
+        const std::string dir = dirs.substr(start, end - start);
+        if (!dir.empty() && dir.front() == '/')
+            files.push_back(dir + "/Ashgrove/Lotwarden.ini");
+        start = end + 1;
+    }
+    return files;
+}
+
 CIniSettingsStore::CIniSettingsStore(std::string file) : path(std::move(file))
 {
     loadState = ReadFile(path, table);
+}
+
+CIniSettingsStore::CIniSettingsStore() : CIniSettingsStore(DefaultSettingsPath())
+{
+    // The strongest defaults are applied last.
+    const std::vector<std::string> files = SystemDefaultsPaths();
+    for (auto file = files.rbegin(); file != files.rend(); ++file) {
+        CSettingsTable layer;
+        if (*file == path || ReadFile(*file, layer) != LoadState::Loaded)
+            continue;
+        for (const CSettingsTable::Section& section : layer.Sections())
+            for (const auto& [key, value] : section.values)
+                defaults.Apply({SettingsChange::Set, section.name, key, value});
+    }
+}
+
+int CIniSettingsStore::GetInt(const std::string& section, const std::string& key, int defaultValue) const
+{
+    if (CMemorySettingsStore::HasValue(section, key))
+        return CMemorySettingsStore::GetInt(section, key, defaultValue);
+    const std::string* text = defaults.Find(section, key);
+    int value = defaultValue;
+    return text && ParseSettingsInt(*text, value) ? value : defaultValue;
+}
+
+std::string CIniSettingsStore::GetString(const std::string& section, const std::string& key,
+                                         const std::string& defaultValue) const
+{
+    if (CMemorySettingsStore::HasValue(section, key))
+        return CMemorySettingsStore::GetString(section, key, defaultValue);
+    const std::string* text = defaults.Find(section, key);
+    return text ? *text : defaultValue;
+}
+
+bool CIniSettingsStore::HasValue(const std::string& section, const std::string& key) const
+{
+    return CMemorySettingsStore::HasValue(section, key) || defaults.Find(section, key);
+}
+
+std::vector<std::string> CIniSettingsStore::GetValueNames(const std::string& section) const
+{
+    std::vector<std::string> names = CMemorySettingsStore::GetValueNames(section);
+    for (const std::string& name : defaults.ValueNames(section))
+        if (!CMemorySettingsStore::HasValue(section, name))
+            names.push_back(name);
+    return names;
 }
 
 CIniSettingsStore::~CIniSettingsStore()

@@ -16,6 +16,9 @@ std::string DefaultSettingsPath();
 // Machine-wide settings: /etc/xdg/Ashgrove/Lotwarden.ini when that file can be written (or the
 // program runs as root), else SettingsDirectory() + "/LotwardenMachine.ini".
 std::string MachineSettingsPath();
+// The system-wide defaults beneath every user's own settings, strongest first:
+// Ashgrove/Lotwarden.ini in each folder of XDG_CONFIG_DIRS (/etc/xdg when unset).
+std::vector<std::string> SystemDefaultsPaths();
 
 class CIniSettingsStore : public CMemorySettingsStore
 {
@@ -24,7 +27,10 @@ public:
 
     // Reads the file at once. A missing file is an empty store; a file that cannot be read or
     // holds binary data gives an empty store too, and is never overwritten blindly (see Flush).
-    explicit CIniSettingsStore(std::string path = DefaultSettingsPath());
+    explicit CIniSettingsStore(std::string path);
+    // The current user's settings (DefaultSettingsPath()), over the system-wide defaults: a
+    // value the user's file lacks is read from the defaults; writes go to the user's file only.
+    CIniSettingsStore();
     // Saves pending changes; a failure is silent here (call Flush to learn about it).
     ~CIniSettingsStore() override;
 
@@ -34,6 +40,12 @@ public:
     // file is kept beside the new one as "<name>.damaged"; a file that exists but cannot be
     // read is left alone and Flush fails.
     bool Flush() override;
+
+    int GetInt(const std::string& section, const std::string& key, int defaultValue) const override;
+    std::string GetString(const std::string& section, const std::string& key,
+                          const std::string& defaultValue = std::string()) const override;
+    bool HasValue(const std::string& section, const std::string& key) const override;
+    std::vector<std::string> GetValueNames(const std::string& section) const override;
 
     const std::string& Path() const { return path; }
     LoadState GetLoadState() const { return loadState; }
@@ -51,5 +63,7 @@ private:
 
     std::string path;
     std::vector<SettingsChange> pending;
+    CSettingsTable defaults; // read once at construction, never changed
+
     LoadState loadState = LoadState::Missing;
 };

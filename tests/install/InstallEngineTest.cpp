@@ -32,6 +32,7 @@ CMemoryPayload TestPayload()
     payload.Add("FILE8", "sample", 0);
     payload.Add("FILE8", "exemple", 1);
     payload.Add("FILE9", "5000\tfrench\n");
+    payload.Add("ICON", "<svg/>");
     return payload;
 }
 
@@ -181,6 +182,10 @@ TEST(InstallRun, InstallsEveryFileSettingAndEntryWithProgress)
     const std::string entry = ReadFile(root / "data/applications/Lotwarden/Lotwarden.desktop");
     EXPECT_NE(entry.find("Exec=\"" + dir + "/Lotward\" %f\n"), std::string::npos) << entry;
     EXPECT_NE(entry.find("MimeType=application/x-lotwarden;\n"), std::string::npos);
+    EXPECT_NE(entry.find("Icon=" + dir + "/Lotwarden.svg\n"), std::string::npos);
+    EXPECT_NE(entry.find("Comment[fr]="), std::string::npos);
+    EXPECT_NE(entry.find("StartupWMClass=Lotward\n"), std::string::npos);
+    EXPECT_EQ(ReadFile(dir + "/Lotwarden.svg"), "<svg/>");
     const std::string uninstall = ReadFile(root / "data/applications/Lotwarden/Uninstall Lotwarden.desktop");
     EXPECT_NE(uninstall.find("Name=Uninstall Lotwarden\n"), std::string::npos);
     EXPECT_NE(uninstall.find("Exec=\"" + dir + "/Uninstall\"\n"), std::string::npos);
@@ -241,7 +246,14 @@ TEST(InstallRun, AFailingStepStopsTheRunAndLeavesTheEarlierStepsInPlace)
     const std::string dir = root / "Lotwarden";
     // The program's name is taken by a folder: step 5 cannot write it.
     ASSERT_TRUE(CreateDirectoryWithParents(dir + "/Lotward"));
-    EXPECT_FALSE(RunInstall(env, payload, dir, 0));
+    CInstallEngine engine(CInstallConfig(), env, payload, kInstallEnglish);
+    InstallRunParams params;
+    params.destination = dir;
+    params.running = 1;
+    EXPECT_FALSE(engine.Run(params));
+    // The box and the silent run say where and why.
+    EXPECT_EQ(engine.FailureDescription(),
+              "Stopped at: Installing \"" + dir + "/Lotward\".\nCause: Is a directory");
     for (const char* earlier : {"Readme.txt", "Uninstall", "Blank.html", "Lotward.dat"})
         EXPECT_TRUE(FileExists(dir + "/" + earlier)) << earlier;
     for (const char* later : {"Temp.html", "License.txt", "Sample.lwd", "Lotward.fr"})
@@ -277,8 +289,12 @@ TEST(InstallRun, ClearingTheRunningFlagStopsBeforeTheNextStep)
 
 TEST(InstallDesktopEntry, ExecQuotesThePathAsTheDesktopEntryRulesAsk)
 {
-    const std::string text = DesktopEntryText("Lotwarden", "two\nlines", "/opt/My \"Apps\" $x\\y 100%/Lotward",
-                                              "application/x-lotwarden");
+    DesktopEntry entry;
+    entry.name = "Lotwarden";
+    entry.comment = "two\nlines";
+    entry.target = "/opt/My \"Apps\" $x\\y 100%/Lotward";
+    entry.mimeType = "application/x-lotwarden";
+    const std::string text = DesktopEntryText(entry);
     EXPECT_NE(text.find("Exec=\"/opt/My \\\\\"Apps\\\\\" \\\\$x\\\\\\\\y 100%%/Lotward\" %f\n"), std::string::npos) << text;
     EXPECT_NE(text.find("Comment=two lines\n"), std::string::npos);
 }

@@ -2,10 +2,12 @@
 // as a user whose HOME and XDG folders lie in a temporary folder.
 
 #include "InstallTestSupport.h"
+#include "install/InstallUi.h"
 #include "platform/IniSettingsStore.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,9 +34,9 @@ protected:
             env[name] = value;
         return RunProgram(argv, env);
     }
-    ProcessResult Uninstall(const std::vector<std::string>& args)
+    ProcessResult Uninstall(const std::vector<std::string>& args, const std::string& dir = {})
     {
-        std::vector<std::string> argv = {Dir() + "/Uninstall", "--silent"};
+        std::vector<std::string> argv = {(dir.empty() ? Dir() : dir) + "/Uninstall", "--silent"};
         argv.insert(argv.end(), args.begin(), args.end());
         return RunProgram(argv, PrivateUserEnv(root.Path()));
     }
@@ -142,6 +144,8 @@ TEST_F(InstallProgram, AFailingStepIsReportedAsNotInstalledWithEarlierStepsInPla
     const ProcessResult result = Install({"--dir", Dir()});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.out, "Lotwarden has not been successfully installed.\n");
+    EXPECT_EQ(result.err,
+              "Install: Stopped at: Installing \"" + Dir() + "/Lotward\".\nCause: Is a directory\n");
     EXPECT_TRUE(FileExists(Dir() + "/Readme.txt"));
     EXPECT_TRUE(FileExists(Dir() + "/Lotward.dat"));
     EXPECT_FALSE(FileExists(Dir() + "/Temp.html"));
@@ -201,4 +205,127 @@ TEST_F(InstallProgram, UninstallWithoutKeepingRemovesTheSettingsToo)
     EXPECT_FALSE(FileExists(UserSettings()));
     EXPECT_FALSE(FileExists(root / "home/.config/Ashgrove"));
     EXPECT_EQ(ListFilesBesidesCleanDatabases(root.Path()), std::vector<std::string>{});
+}
+
+TEST_F(InstallProgram, TheUsersChangedSampleSurvivesUninstallAndReinstall)
+{
+    ASSERT_EQ(Install({"--dir", Dir()}).exitCode, 0);
+    const std::string sample = Dir() + "/Sample.lwd";
+    WriteFile(sample, "the user's own items");
+    const ProcessResult removed = Uninstall({});
+    EXPECT_EQ(removed.exitCode, 0) << removed.out;
+    EXPECT_NE(removed.out.find("were kept:\n\n" + sample + "\n"), std::string::npos) << removed.out;
+    EXPECT_EQ(ReadFile(sample), "the user's own items");
+    EXPECT_FALSE(FileExists(Dir() + "/Lotward"));
+
+    const ProcessResult again = Install({"--dir", Dir()});
+    EXPECT_EQ(again.exitCode, 0) << again.out << again.err;
+    EXPECT_NE(again.out.find("left as they were:\n\n" + sample + "\n"), std::string::npos) << again.out;
+    EXPECT_EQ(ReadFile(sample), "the user's own items");
+    // Program files are brought up to date as always.
+    EXPECT_TRUE(FileExists(Dir() + "/Lotward"));
+}
+
+TEST_F(InstallProgram, UninstallingAnOlderInstallationLeavesTheNewerOnesSharedEntries)
+{
+    const std::string first = root / "home/opt/Lotwarden";
+    const std::string second = root / "home/apps/Lotwarden 2";
+    ASSERT_EQ(Install({"--dir", first}).exitCode, 0);
+    ASSERT_EQ(Install({"--dir", second}).exitCode, 0);
+    const std::string entry = Applications() + "/Lotwarden/Lotwarden.desktop";
+    const std::string mimePackage = root / "home/.local/share/mime/packages/lotwarden.xml";
+
+    const ProcessResult removed = Uninstall({}, first);
+    EXPECT_EQ(removed.exitCode, 0) << removed.out;
+    EXPECT_NE(removed.out.find("belong to the installation in " + second), std::string::npos) << removed.out;
+    EXPECT_FALSE(FileExists(first));
+    EXPECT_NE(ReadFile(entry).find("Exec=\"" + second + "/Lotward\" %f"), std::string::npos);
+    EXPECT_TRUE(FileExists(mimePackage));
+    EXPECT_EQ(CIniSettingsStore(MachineSettings()).GetString("Install", "Path"), second);
+    EXPECT_EQ(CIniSettingsStore(MachineSettings()).GetString("Uninstall", "UninstallString"),
+              second + "/Uninstall");
+    EXPECT_TRUE(FileExists(UserSettings()));
+
+    // The newer one, uninstalled in its turn, takes everything with it.
+    EXPECT_EQ(Uninstall({}, second).exitCode, 0);
+    EXPECT_FALSE(FileExists(Applications() + "/Lotwarden"));
+    EXPECT_FALSE(FileExists(mimePackage));
+    EXPECT_FALSE(FileExists(MachineSettings()));
+}
+
+TEST_F(InstallProgram, AMachineWideInstallationGivesItsLanguageToEveryUserAndLeavesNothing)
+{
+    const std::string system = root / "system";
+    const std::string dir = system + "/opt/Lotwarden";
+    const ProcessResult result = Install({"--root", system, "--dir", dir, "--language", "1"});
+    ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
+    const std::string defaults = system + "/etc/xdg/Ashgrove/Lotwarden.ini";
+    EXPECT_EQ(CIniSettingsStore(defaults).GetInt("Options", "Language", -1), 1);
+    EXPECT_EQ(CIniSettingsStore(defaults).GetString("Recent File List", "File1"), dir + "/Sample.lwd");
+    EXPECT_FALSE(FileExists(UserSettings()));
+
+    // A user's settings read the system-wide defaults under the user's own values.
+    const char* savedDirs = std::getenv("XDG_CONFIG_DIRS");
+    const std::string saved = savedDirs ? savedDirs : "";
+    ::setenv("XDG_CONFIG_DIRS", (root / "nowhere:" + system + "/etc/xdg").c_str(), 1);
+    {
+        CIniSettingsStore user;
+        EXPECT_EQ(user.GetInt("Options", "Language", 0), 1);
+        EXPECT_EQ(user.GetString("Recent File List", "File1"), dir + "/Sample.lwd");
+        user.WriteInt("Options", "Language", 0);
+        EXPECT_EQ(user.GetInt("Options", "Language", -1), 0);
+        EXPECT_TRUE(user.Flush());
+    }
+    EXPECT_EQ(CIniSettingsStore().GetInt("Options", "Language", -1), 0);
+    EXPECT_EQ(CIniSettingsStore(defaults).GetInt("Options", "Language", -1), 1);
+    savedDirs ? ::setenv("XDG_CONFIG_DIRS", saved.c_str(), 1) : ::unsetenv("XDG_CONFIG_DIRS");
+    std::remove(DefaultSettingsPath().c_str());
+
+    // Uninstalling removes every file and folder it made, the regenerated MIME and desktop
+    // databases included.
+    const ProcessResult removed = Uninstall({}, dir);
+    EXPECT_EQ(removed.exitCode, 0) << removed.out;
+    EXPECT_EQ(ListFiles(system), std::vector<std::string>{});
+    EXPECT_FALSE(FileExists(system)) << "folders were left in " << system;
+}
+
+TEST_F(InstallProgram, FolderNamesOutsideWindows1252AreStoredAsTheFileSystemHasThem)
+{
+    const std::string dir = root / "home/Программы/Lotwarden";
+    ASSERT_EQ(Install({"--dir", dir}).exitCode, 0);
+    EXPECT_EQ(CIniSettingsStore(UserSettings()).GetString("Recent File List", "File1"), dir + "/Sample.lwd");
+    // The wizard's next proposal is that folder.
+    EXPECT_EQ(ProposedDestination(MachineSettings(), "/opt/Lotwarden"), dir);
+}
+
+TEST_F(InstallProgram, ArgumentsAreReadBeforeAnyWindowIsNeeded)
+{
+    auto noDisplay = PrivateUserEnv(root.Path());
+    noDisplay["DISPLAY"] = "";
+    noDisplay["WAYLAND_DISPLAY"] = "";
+    noDisplay["QT_QPA_PLATFORM"] = "";
+    ASSERT_EQ(Install({"--dir", Dir()}).exitCode, 0);
+    struct
+    {
+        std::vector<std::string> argv;
+        int exitCode;
+        const char* out;
+        const char* err;
+    } cases[] = {
+        {{LW_INSTALL_PROGRAM, "--help"}, 0, "Usage: Install", ""},
+        {{LW_INSTALL_PROGRAM, "--bogus"}, 2, "", "Install: unknown argument: --bogus\n"},
+        {{LW_INSTALL_PROGRAM, "--dir"}, 2, "", "Install: --dir needs a value\n"},
+        {{LW_INSTALL_PROGRAM}, 1, "", "Install: Install needs a display"},
+        {{Dir() + "/Uninstall", "--help"}, 0, "Usage: Uninstall", ""},
+        {{Dir() + "/Uninstall", "--bogus"}, 2, "", "Uninstall: unknown argument: --bogus\n"},
+        {{Dir() + "/Uninstall"}, 1, "", "Uninstall: Uninstall needs a display"},
+    };
+    for (const auto& c : cases) {
+        const ProcessResult result = RunProgram(c.argv, noDisplay);
+        EXPECT_EQ(result.exitCode, c.exitCode) << c.argv.back() << result.err;
+        EXPECT_TRUE(result.out.starts_with(c.out)) << result.out;
+        EXPECT_TRUE(result.err.starts_with(c.err)) << result.err;
+        EXPECT_LE(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+    }
+    EXPECT_TRUE(FileExists(Dir() + "/Lotward"));
 }

@@ -250,7 +250,10 @@ TEST_F(Wizard, AFolderThatCannotBeCreatedIsRefusedAndAFailedRunReported)
     CModalResponder responder([](const QString&) { return QString("OK"); });
     EXPECT_TRUE(sheet->Destination()->validatePage());
     ASSERT_EQ(responder.texts.size(), 1);
-    EXPECT_EQ(responder.texts[0], "Lotwarden has not been successfully installed.");
+    // The box names the step and the cause.
+    EXPECT_EQ(responder.texts[0],
+              "Lotwarden has not been successfully installed.\n\nStopped at: Installing \"" +
+                  QString::fromStdString(dir) + "/Lotward\".\nCause: Is a directory");
     EXPECT_EQ(sheet->Outcome(), 0);
     EXPECT_TRUE(FileExists(dir + "/Lotward.dat"));
 }
