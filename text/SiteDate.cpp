@@ -266,32 +266,79 @@ void RemoveFrenchPrefixes(std::string& s)
     ReplacePrefix(s, "1er", "1");
 }
 
-bool ParseDuration(std::string s, std::time_t& out)
+// A Windows-1252 letter folded for the duration words: lower case, accents dropped.
+char FoldDurationLetter(unsigned char c)
 {
-    static const std::vector<std::pair<std::string_view, std::string_view>> kWords = {
-        {"giorno", "day"},     {"giorni", "day"},    {"jours", "day"},      {"jour", "day"},
-        {"days", "day"},       {"dias", "day"},      {"heures", "hour"},    {"heure", "hour"},
-        {"hours", "hour"},     {"horas", "hour"},    {"hora", "hour"},      {"ora", "hour"},
-        {"ore", "hour"},       {"minutes", "minute"}, {"minuti", "minute"}, {"minutos", "minute"},
-        {"minuto", "minute"},  {"seconds", "second"}, {"secondes", "second"}, {"seconde", "second"},
-        {"secondo", "second"}};
-    for (const auto& [from, to] : kWords)
-        ReplaceAll(s, from, to);
+    if (c >= 'A' && c <= 'Z')
+        return static_cast<char>(c - 'A' + 'a');
+    static constexpr std::string_view kFrom =
+        "\xC0\xC1\xC2\xC4\xE0\xE1\xE2\xE4\xC8\xC9\xCA\xCB\xE8\xE9\xEA\xEB"
+        "\xCC\xCD\xCE\xCF\xEC\xED\xEE\xEF\xD2\xD3\xD4\xD6\xF2\xF3\xF4\xF6"
+        "\xD9\xDA\xDB\xDC\xF9\xFA\xFB\xFC";
+    static constexpr std::string_view kTo = "aaaaaaaaeeeeeeeeiiiiiiiioooooooouuuuuuuu";
+    const std::size_t at = kFrom.find(static_cast<char>(c));
+    return at == std::string_view::npos ? static_cast<char>(c) : kTo[at];
+}
 
-    static constexpr std::array<std::string_view, 4> kUnits = {"day", "hour", "minute", "second"};
+// The unit (0 day, 1 hour, 2 minute, 3 second) of a folded word of the sites' languages
+// (English, French, Italian, Spanish and Portuguese, German), singular and plural; -1 for
+// any other word.
+int DurationUnit(std::string_view word)
+{
+    static const std::array<std::vector<std::string_view>, 4> kUnits = {{
+        {"day", "days", "jour", "jours", "j", "giorno", "giorni", "gg", "dia", "dias", "tag", "tage"},
+        {"hour", "hours", "hr", "hrs", "h", "heure", "heures", "ora", "ore", "hora", "horas", "stunde",
+         "stunden"},
+        {"minute", "minutes", "min", "mins", "mn", "minuto", "minuti", "minutos", "minuten"},
+        {"second", "seconds", "sec", "secs", "s", "seconde", "secondes", "secondo", "secondi", "segundo",
+         "segundos", "sekunde", "sekunden"},
+    }};
+    for (std::size_t unit = 0; unit < kUnits.size(); ++unit)
+        for (const std::string_view name : kUnits[unit])
+            if (word == name)
+                return static_cast<int>(unit);
+    return -1;
+}
+
+// A time left such as "2 jours 3 heures" or "1 día 2 horas": each unit word counts the number
+// just before it (0 when there is none); the first count of a unit is kept. Valid only when an
+// hour, a minute or a second word is present (days alone are not precise enough). The result is
+// now plus that much elapsed time, a local time.
+bool ParseDuration(std::string_view s, std::time_t& out)
+{
     static constexpr std::array<long long, 4> kSeconds = {86400, 3600, 60, 1};
+    std::array<bool, 4> seen{};
     long long span = 0;
-    bool timeFound = false;
-    for (std::size_t i = 0; i < kUnits.size(); ++i)
-    {
-        if (s.find(kUnits[i]) == std::string::npos)
+    long long count = 0;
+    std::size_t pos = 0;
+    while (pos < s.size()) {
+        const unsigned char c = static_cast<unsigned char>(s[pos]);
+        if (c >= '0' && c <= '9') {
+            count = 0;
+            for (; pos < s.size() && s[pos] >= '0' && s[pos] <= '9'; ++pos)
+                count = std::min<long long>(count * 10 + (s[pos] - '0'), INT_MAX);
             continue;
-        span += LeadingInt(s) * kSeconds[i];
-        KeepAfter(s, kUnits[i]);
-        if (i > 0)
-            timeFound = true;
+        }
+        std::string word;
+        for (; pos < s.size(); ++pos) {
+            const unsigned char letter = static_cast<unsigned char>(s[pos]);
+            if (!((letter >= 'a' && letter <= 'z') || (letter >= 'A' && letter <= 'Z') || letter >= 0xC0))
+                break;
+            word += FoldDurationLetter(letter);
+        }
+        if (word.empty()) {
+            ++pos;
+            continue;
+        }
+        const int unit = DurationUnit(word);
+        if (unit >= 0 && !seen[static_cast<std::size_t>(unit)]) {
+            seen[static_cast<std::size_t>(unit)] = true;
+            span += count * kSeconds[static_cast<std::size_t>(unit)];
+        }
+        if (unit >= 0)
+            count = 0;
     }
-    if (!timeFound)
+    if (!seen[1] && !seen[2] && !seen[3])
         return false;
     out = CurrentTime() + static_cast<std::time_t>(span);
     return true;
@@ -367,7 +414,7 @@ bool ParseSiteDate(const std::string& text, std::time_t& out, int style, int def
         hours = hour;
         break;
     case 4:
-        return ParseDuration(std::move(s), out);
+        return ParseDuration(s, out);
     case 5: {
         ReplaceAll(s, "/", " ");
         const bool pm = NormaliseMeridiem(s);

@@ -158,6 +158,25 @@ TEST_F(SiteDate, DurationsCountFromNow)
         {"3 giorni 4 ore", true, 3 * 86400 + 4 * 3600},
         {"1 dias 2 horas 3 minutos", true, 86400 + 7200 + 180},
         {"10 secondes", true, 10},
+        // Every language of the sites, singular, plural and accented (Windows-1252).
+        {"1 d\xED"
+         "a 2 horas",
+         true, 86400 + 7200},
+        {"2 d\xED"
+         "as 3 horas",
+         true, 2 * 86400 + 3 * 3600},
+        {"1 dia 2 horas", true, 86400 + 7200},
+        {"2 D\xCD"
+         "AS 1 HORA 5 MINUTOS 1 SEGUNDO",
+         true, 2 * 86400 + 3600 + 300 + 1},
+        {"1 d\xED"
+         "a",
+         false, 0},
+        {"1 giorno 1 ora 2 minuti 3 secondi", true, 86400 + 3600 + 120 + 3},
+        {"1 jour 1 heure 1 minute 1 seconde", true, 86400 + 3600 + 60 + 1},
+        {"1 Tag 2 Stunden 3 Minuten", true, 86400 + 7200 + 180},
+        {"2j 3h 15mn", true, 2 * 86400 + 3 * 3600 + 900},
+        {"3 heures, 2 jours", true, 2 * 86400 + 3 * 3600},
         {"hour", true, 0},
         {"no time here", false, 0},
     };
