@@ -223,7 +223,7 @@ long long FloorDiv(long long value, long long divisor)
 // is January of the next year, hour 25 is 01:00 the next day). Fields beyond the int range are
 // refused, as the C library's calendar refuses them.
 bool BuildWallClock(long long year, long long month, long long day, long long hour, long long minute,
-                    long long second, WallClock& out)
+                    long long second, ClockReading& out)
 {
     for (const long long field : {year - 1900, month - 1, day, hour, minute, second})
         if (field < INT_MIN || field > INT_MAX)
@@ -240,7 +240,7 @@ bool BuildWallClock(long long year, long long month, long long day, long long ho
 bool BuildLocalTime(long long year, long long month, long long day, long long hour, long long minute,
                     long long second, std::time_t& out)
 {
-    WallClock wall = 0;
+    ClockReading wall = 0;
     return BuildWallClock(year, month, day, hour, minute, second, wall) && ValueFromWallClock(wall, out);
 }
 
@@ -468,7 +468,7 @@ bool ParseSiteDate(const std::string& text, std::time_t& out, int style, int def
     return BuildLocalTime(fullYear, month, day, hours, minute, second, out);
 }
 
-bool ValueFromWallClock(WallClock wall, std::time_t& out)
+bool ValueFromWallClock(ClockReading wall, std::time_t& out)
 {
     const std::time_t asUtc = static_cast<std::time_t>(wall);
     std::tm fields{};
@@ -481,33 +481,33 @@ bool ValueFromWallClock(WallClock wall, std::time_t& out)
         return false;
     // A reading inside the hour the local clock skips exists on no value: the C library moves it
     // after the change; it is taken before the change instead, so that a date never lands late.
-    const WallClock shown = WallClockOf(value);
+    const ClockReading shown = WallClockOf(value);
     if (shown > wall)
         value -= static_cast<std::time_t>(shown - wall);
     out = value;
     return true;
 }
 
-std::time_t ValueOfWallClock(WallClock wall)
+std::time_t ValueOfWallClock(ClockReading wall)
 {
     std::time_t value = static_cast<std::time_t>(wall);
     ValueFromWallClock(wall, value);
     return value;
 }
 
-WallClock WallClockOf(std::time_t value)
+ClockReading WallClockOf(std::time_t value)
 {
     std::tm reading{};
     if (localtime_r(&value, &reading) == nullptr)
         return value;
-    return static_cast<WallClock>(value) + reading.tm_gmtoff;
+    return static_cast<ClockReading>(value) + reading.tm_gmtoff;
 }
 
-WallClock TransitionWallClock(const TransitionRule& date, int year)
+ClockReading TransitionWallClock(const TransitionRule& date, int year)
 {
     // Counted from the first of the month at the hour of the change: the wDay-th day with the
     // rule's weekday, or the last one when the month has fewer (so 5 means the last).
-    WallClock first = 0;
+    ClockReading first = 0;
     if (!BuildWallClock(year, date.wMonth, 1, date.wHour, 0, 0, first))
         return 0;
     const CivilDate start = CivilFromDays(FloorDiv(first, 86400));
@@ -517,7 +517,7 @@ WallClock TransitionWallClock(const TransitionRule& date, int year)
         return first;
     const int occurrences = (daysLeft - toWeekday) / 7 + 1;
     const int wanted = date.wDay >= 1 && date.wDay <= occurrences ? date.wDay : occurrences;
-    return first + static_cast<WallClock>(toWeekday + 7 * (wanted - 1)) * 86400;
+    return first + static_cast<ClockReading>(toWeekday + 7 * (wanted - 1)) * 86400;
 }
 
 std::time_t TransitionDate(const TransitionRule& date, int year)
@@ -611,7 +611,7 @@ namespace {
 
 // Whether a named zone's rule has daylight time in force at `wall`: the zone's own wall clock
 // when `toUtc`, a UTC wall clock otherwise. All of it is calendar arithmetic on readings.
-bool DaylightInForce(const TimeZoneRule& rule, WallClock wall, bool toUtc)
+bool DaylightInForce(const TimeZoneRule& rule, ClockReading wall, bool toUtc)
 {
     if (!ObservesDaylight(rule))
         return false;
@@ -619,8 +619,8 @@ bool DaylightInForce(const TimeZoneRule& rule, WallClock wall, bool toUtc)
     // No calendar the program works with reaches this far: no daylight rule.
     if (year - 1900 > INT_MAX || year < INT_MIN)
         return false;
-    WallClock daylight = TransitionWallClock(rule.DaylightDate, static_cast<int>(year));
-    WallClock standard = TransitionWallClock(rule.StandardDate, static_cast<int>(year));
+    ClockReading daylight = TransitionWallClock(rule.DaylightDate, static_cast<int>(year));
+    ClockReading standard = TransitionWallClock(rule.StandardDate, static_cast<int>(year));
     if (!toUtc)
     {
         standard += (static_cast<long long>(rule.Bias) + rule.DaylightBias) * 60;
@@ -634,7 +634,7 @@ bool DaylightInForce(const TimeZoneRule& rule, WallClock wall, bool toUtc)
 }
 
 // Minutes to add to the named zone's wall clock to get UTC; false when the zone has no rule.
-bool ZoneBias(const std::string& zoneName, WallClock wall, bool toUtc, long long& minutes)
+bool ZoneBias(const std::string& zoneName, ClockReading wall, bool toUtc, long long& minutes)
 {
     TimeZoneRule rule;
     if (!FindTimeZoneRule(zoneName, rule))
@@ -646,14 +646,14 @@ bool ZoneBias(const std::string& zoneName, WallClock wall, bool toUtc, long long
 
 // The moment (the UTC wall clock) of a named zone's wall clock. A zone without a rule leaves
 // the reading as it is: its clock is taken as UTC.
-WallClock ZoneToUtc(const std::string& zoneName, WallClock wall)
+ClockReading ZoneToUtc(const std::string& zoneName, ClockReading wall)
 {
     long long minutes = 0;
     return ZoneBias(zoneName, wall, true, minutes) ? wall + minutes * 60 : wall;
 }
 
 // The named zone's wall clock at a moment.
-WallClock UtcToZone(const std::string& zoneName, WallClock utc)
+ClockReading UtcToZone(const std::string& zoneName, ClockReading utc)
 {
     long long minutes = 0;
     return ZoneBias(zoneName, utc, false, minutes) ? utc - minutes * 60 : utc;
@@ -664,7 +664,7 @@ WallClock UtcToZone(const std::string& zoneName, WallClock utc)
 bool ConvertTimeZone(const std::string& zoneName, std::time_t in, std::time_t& out, bool toUtc)
 {
     out = in;
-    const WallClock wall = WallClockOf(in);
+    const ClockReading wall = WallClockOf(in);
     if (zoneName.empty()) {
         // A local value is its own moment, and the moment is the UTC reading: to UTC, build the
         // value that shows it; from UTC, the moment itself shows the user's clock.

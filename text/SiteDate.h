@@ -41,19 +41,19 @@ struct TimeZoneRule
 
 // A wall-clock reading as a number: its calendar fields counted in seconds from 1970-01-01
 // 00:00 as if they were UTC, so that shifting a reading by a zone's offset is an addition.
-using WallClock = long long;
+using ClockReading = long long;
 
 // The reading of a value on the user's clock.
-WallClock WallClockOf(std::time_t value);
+ClockReading WallClockOf(std::time_t value);
 // The value whose reading on the user's clock is `wall`. A reading that the user's clock skips
 // (the hour lost when daylight time begins) is taken one skip earlier, before the change; a
 // reading the clock shows twice gets one of its two values, both of which read the same.
 // False when the reading lies beyond the C library's calendar.
-bool ValueFromWallClock(WallClock wall, std::time_t& out);
-std::time_t ValueOfWallClock(WallClock wall); // the wall count itself when beyond the calendar
+bool ValueFromWallClock(ClockReading wall, std::time_t& out);
+std::time_t ValueOfWallClock(ClockReading wall); // the wall count itself when beyond the calendar
 
 // The transition moment of a rule date in a year, as a reading and as a local value.
-WallClock TransitionWallClock(const TransitionRule& date, int year);
+ClockReading TransitionWallClock(const TransitionRule& date, int year);
 std::time_t TransitionDate(const TransitionRule& date, int year);
 
 // True when both transition dates recur every year (wYear 0) with a month set.

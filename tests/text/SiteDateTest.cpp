@@ -429,14 +429,14 @@ TEST_F(SiteDate, SiteAndLocalClocksAgreeWithTzDatabaseForEveryUserZone)
     const std::time_t start = timegm(&firstHour);
     const std::size_t hours = 4 * 8766 + 1;
 
-    std::vector<std::vector<WallClock>> readings; // per row, the site's reading of every hour
+    std::vector<std::vector<ClockReading>> readings; // per row, the site's reading of every hour
     for (const auto& row : rows) {
         ZoneGuard guard(row.second);
-        std::vector<WallClock>& wall = readings.emplace_back(hours + 2);
+        std::vector<ClockReading>& wall = readings.emplace_back(hours + 2);
         for (std::size_t h = 0; h < wall.size(); ++h)
             wall[h] = WallClockOf(start + static_cast<std::time_t>(h) * 3600 - 3600);
     }
-    const std::vector<WallClock>& pacific = readings.front();
+    const std::vector<ClockReading>& pacific = readings.front();
 
     for (const char* user :
          {"Europe/Paris", "America/New_York", "Europe/London", "America/Los_Angeles", "Australia/Sydney"}) {
@@ -445,19 +445,19 @@ TEST_F(SiteDate, SiteAndLocalClocksAgreeWithTzDatabaseForEveryUserZone)
         for (std::size_t r = 0; r < std::size(rows); ++r)
             for (std::size_t h = 2; h <= hours; ++h) {
                 const std::time_t moment = start + static_cast<std::time_t>(h - 1) * 3600;
-                const WallClock site = readings[r][h];
+                const ClockReading site = readings[r][h];
                 const std::time_t stored = ValueOfWallClock(site);
                 const bool lost = WallClockOf(stored) != site; // the user's clock skips this reading
                 if (lost)
                     ++skipped;
-                const WallClock keptSite = lost ? site - 3600 : site;
+                const ClockReading keptSite = lost ? site - 3600 : site;
                 if (WallClockOf(LocalToSite(rows[r].first, moment)) != keptSite)
                     ++wrong;
                 // The national Yahoo shift: a Pacific reading lost on the user's clock is taken an
                 // hour early, and so is its shift; one the Pacific clock shows twice is left out.
                 if (std::string_view(rows[r].first) == "Romance") {
                     const std::time_t pacificStored = ValueOfWallClock(pacific[h]);
-                    const WallClock pacificLoss = pacific[h] - WallClockOf(pacificStored);
+                    const ClockReading pacificLoss = pacific[h] - WallClockOf(pacificStored);
                     const bool pacificTwice = pacific[h - 1] == pacific[h] || pacific[h + 1] == pacific[h] ||
                                               (pacificLoss != 0 && pacific[h - 1] == pacific[h - 2]);
                     if (!pacificTwice && WallClockOf(ShiftTimeZone("Pacific", "Romance", pacificStored)) !=
