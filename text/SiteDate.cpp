@@ -617,7 +617,7 @@ bool DaylightInForce(const TimeZoneRule& rule, ClockReading wall, bool toUtc)
         return false;
     const long long year = CivilFromDays(FloorDiv(wall, 86400)).year;
     // No calendar the program works with reaches this far: no daylight rule.
-    if (year - 1900 > INT_MAX || year < INT_MIN)
+    if (year > INT_MAX || year < INT_MIN)
         return false;
     ClockReading daylight = TransitionWallClock(rule.DaylightDate, static_cast<int>(year));
     ClockReading standard = TransitionWallClock(rule.StandardDate, static_cast<int>(year));
