@@ -411,8 +411,11 @@ TEST_F(SiteDate, ShippedZoneRowsAgreeWithTzDatabase)
 // Every hour of 1999 to 2002, seen by users in five zones: the site's reading (from the tz
 // database) turned into the user's clock, the user's moment turned into the site's reading, and
 // a U.S. Pacific reading re-expressed on the site's clock, must all agree with the tz database.
-// Only the rows whose rules the tz database shares for those years take part: "GMT", "AUS
-// Eastern", "E. South America" and "Mexico" hold rules that differ from history there.
+// Only the rows whose rules the tz database shares for those years take part. These differ from
+// history there, and their rules are what the program goes by: "GMT" changes an hour later than
+// the U.K. did, "AUS Eastern" and "New Zealand" end daylight time an hour early (and the first
+// knows nothing of the early start of 2000), "E. South America" has one rule for Brazil's yearly
+// dates, "Mexico" has no daylight time.
 // Readings excluded: a site reading its own clock shows twice (its page cannot tell which), and
 // a site reading the user's clock skips, which must come out exactly one hour early.
 TEST_F(SiteDate, SiteAndLocalClocksAgreeWithTzDatabaseForEveryUserZone)
