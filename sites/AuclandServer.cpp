@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <climits>
 #include <utility>
+#include <vector>
 
 // Accented letters are written as Windows-1252 bytes; a literal is split after an escape that a
 // hex digit follows.
@@ -94,6 +95,39 @@ void KeepPrice(std::string& text)
     TrimTrailingBlanks(text);
 }
 
+// The bytes of a raw page line that decode to `text` (a name read with its entities decoded, such
+// as "jean&mi" written "jean&amp;mi"); empty when the line does not hold it.
+std::string RawSpelling(const std::string& line, const std::string& text)
+{
+    if (text.empty())
+        return {};
+    if (line.find(text) != std::string::npos)
+        return text;
+    std::string decoded;
+    std::vector<std::pair<std::size_t, std::size_t>> rawSpan; // raw [start, end) of each decoded byte
+    for (std::size_t pos = 0; pos < line.size();) {
+        const std::size_t semicolon = line[pos] == '&' ? line.find(';', pos) : std::string::npos;
+        if (semicolon != std::string::npos && semicolon - pos <= 10) {
+            std::string entity = line.substr(pos, semicolon + 1 - pos);
+            DecodeHtmlEntities(entity);
+            if (entity != line.substr(pos, semicolon + 1 - pos)) {
+                decoded += entity;
+                rawSpan.insert(rawSpan.end(), entity.size(), {pos, semicolon + 1});
+                pos = semicolon + 1;
+                continue;
+            }
+        }
+        decoded += line[pos];
+        rawSpan.emplace_back(pos, pos + 1);
+        ++pos;
+    }
+    const std::size_t at = decoded.find(text);
+    if (at == std::string::npos)
+        return {};
+    const std::size_t start = rawSpan[at].first;
+    return line.substr(start, rawSpan[at + text.size() - 1].second - start);
+}
+
 } // namespace
 
 CAuclandServer::CAuclandServer(std::string timeZone, int id, std::string categories, int region,
@@ -152,8 +186,12 @@ void CAuclandServer::ParseItemLine(const std::vector<std::string>& lines, std::s
 
     // Under the comments heading the high bidder's name comes first, then the price of the bid.
     TextAfterLabel(lines, i, locale.commentsHeading, info.currentBuyer, flags, kFoundCurrentBuyer);
-    if (!info.currentBuyer.empty())
-        TextAfterLabel(lines, i, info.currentBuyer, info.currentPrice, flags, kFoundCurrentPrice);
+    // The name is compared as the line spells it: decoded, a nickname with an entity is not there.
+    if (!info.currentBuyer.empty() && (flags & kFoundCurrentPrice) == 0) {
+        const std::string buyer = RawSpelling(lines[i], info.currentBuyer);
+        if (!buyer.empty())
+            TextAfterLabel(lines, i, buyer, info.currentPrice, flags, kFoundCurrentPrice);
+    }
 }
 
 // The bid history lists one link per bid between the comments heading and the description.

@@ -287,9 +287,7 @@ int CYahooIntlServer::FinishParse(const std::vector<std::string>& lines, CItemIn
     for (auto [date, bit] : {std::pair{&info.startDate, kFoundStartDate}, std::pair{&info.endDate, kFoundEndDate}}) {
         if ((info.foundFlags & bit) == 0)
             continue;
-        std::time_t utc = 0;
-        ConvertTimeZone("Pacific", *date, utc, true);
-        ConvertTimeZone(timeZoneName, utc, *date, false);
+        *date = ShiftTimeZone("Pacific", timeZoneName, *date);
     }
     return 0;
 }

@@ -176,30 +176,72 @@ constexpr std::array<std::array<const char*, 12>, 6> kMonthNames = {{
      "Dezember"},
 }};
 
-// Builds the value whose local-time reading shows the given calendar fields, daylight saving
-// decided by the C library. Fields out of range are normalised by mktime; values that do not
-// fit at all are refused.
+// Days from 1970-01-01 to year/month/day of the proleptic Gregorian calendar (month 1-12).
+long long DaysFromCivil(long long year, long long month, long long day)
+{
+    year -= month <= 2 ? 1 : 0;
+    const long long era = (year >= 0 ? year : year - 399) / 400;
+    const long long yearOfEra = year - era * 400;
+    const long long dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+    const long long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
+struct CivilDate
+{
+    long long year;
+    int month, day, weekday; // weekday 0 = Sunday
+};
+
+CivilDate CivilFromDays(long long days)
+{
+    const long long shifted = days + 719468;
+    const long long era = (shifted >= 0 ? shifted : shifted - 146096) / 146097;
+    const long long dayOfEra = shifted - era * 146097;
+    const long long yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const long long monthIndex = (5 * dayOfYear + 2) / 153;
+    const int day = static_cast<int>(dayOfYear - (153 * monthIndex + 2) / 5 + 1);
+    const int month = static_cast<int>(monthIndex < 10 ? monthIndex + 3 : monthIndex - 9);
+    const long long weekday = (days % 7 + 7 + 4) % 7; // 1970-01-01 was a Thursday
+    return {yearOfEra + era * 400 + (month <= 2 ? 1 : 0), month, day, static_cast<int>(weekday)};
+}
+
+int DaysInMonth(long long year, int month)
+{
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
+long long FloorDiv(long long value, long long divisor)
+{
+    return value >= 0 ? value / divisor : -((-value + divisor - 1) / divisor);
+}
+
+// The wall clock of calendar fields; out-of-range fields carry over as a calendar does (month 13
+// is January of the next year, hour 25 is 01:00 the next day). Fields beyond the int range are
+// refused, as the C library's calendar refuses them.
+bool BuildWallClock(long long year, long long month, long long day, long long hour, long long minute,
+                    long long second, ClockReading& out)
+{
+    for (const long long field : {year - 1900, month - 1, day, hour, minute, second})
+        if (field < INT_MIN || field > INT_MAX)
+            return false;
+    const long long months = year * 12 + (month - 1);
+    const long long days =
+        DaysFromCivil(FloorDiv(months, 12), months - FloorDiv(months, 12) * 12 + 1, 1) + day - 1;
+    out = days * 86400 + hour * 3600 + minute * 60 + second;
+    return true;
+}
+
+// The value whose local-time reading shows the given calendar fields. Fields out of range carry
+// over; values that do not fit the calendar at all are refused.
 bool BuildLocalTime(long long year, long long month, long long day, long long hour, long long minute,
                     long long second, std::time_t& out)
 {
-    const long long tmYear = year - 1900, tmMonth = month - 1;
-    for (const long long field : {tmYear, tmMonth, day, hour, minute, second})
-        if (field < INT_MIN || field > INT_MAX)
-            return false;
-    std::tm fields{};
-    fields.tm_year = static_cast<int>(tmYear);
-    fields.tm_mon = static_cast<int>(tmMonth);
-    fields.tm_mday = static_cast<int>(day);
-    fields.tm_hour = static_cast<int>(hour);
-    fields.tm_min = static_cast<int>(minute);
-    fields.tm_sec = static_cast<int>(second);
-    fields.tm_isdst = -1;
-    errno = 0;
-    const std::time_t value = std::mktime(&fields);
-    if (value == static_cast<std::time_t>(-1) && errno != 0)
-        return false;
-    out = value;
-    return true;
+    ClockReading wall = 0;
+    return BuildWallClock(year, month, day, hour, minute, second, wall) && ValueFromWallClock(wall, out);
 }
 
 // "PM" becomes "AM" (noting it), then every "AM" gets a blank before it, so "12PM" reads as the
@@ -224,32 +266,79 @@ void RemoveFrenchPrefixes(std::string& s)
     ReplacePrefix(s, "1er", "1");
 }
 
-bool ParseDuration(std::string s, std::time_t& out)
+// A Windows-1252 letter folded for the duration words: lower case, accents dropped.
+char FoldDurationLetter(unsigned char c)
 {
-    static const std::vector<std::pair<std::string_view, std::string_view>> kWords = {
-        {"giorno", "day"},     {"giorni", "day"},    {"jours", "day"},      {"jour", "day"},
-        {"days", "day"},       {"dias", "day"},      {"heures", "hour"},    {"heure", "hour"},
-        {"hours", "hour"},     {"horas", "hour"},    {"hora", "hour"},      {"ora", "hour"},
-        {"ore", "hour"},       {"minutes", "minute"}, {"minuti", "minute"}, {"minutos", "minute"},
-        {"minuto", "minute"},  {"seconds", "second"}, {"secondes", "second"}, {"seconde", "second"},
-        {"secondo", "second"}};
-    for (const auto& [from, to] : kWords)
-        ReplaceAll(s, from, to);
+    if (c >= 'A' && c <= 'Z')
+        return static_cast<char>(c - 'A' + 'a');
+    static constexpr std::string_view kFrom =
+        "\xC0\xC1\xC2\xC4\xE0\xE1\xE2\xE4\xC8\xC9\xCA\xCB\xE8\xE9\xEA\xEB"
+        "\xCC\xCD\xCE\xCF\xEC\xED\xEE\xEF\xD2\xD3\xD4\xD6\xF2\xF3\xF4\xF6"
+        "\xD9\xDA\xDB\xDC\xF9\xFA\xFB\xFC";
+    static constexpr std::string_view kTo = "aaaaaaaaeeeeeeeeiiiiiiiioooooooouuuuuuuu";
+    const std::size_t at = kFrom.find(static_cast<char>(c));
+    return at == std::string_view::npos ? static_cast<char>(c) : kTo[at];
+}
 
-    static constexpr std::array<std::string_view, 4> kUnits = {"day", "hour", "minute", "second"};
+// The unit (0 day, 1 hour, 2 minute, 3 second) of a folded word of the sites' languages
+// (English, French, Italian, Spanish and Portuguese, German), singular and plural; -1 for
+// any other word.
+int DurationUnit(std::string_view word)
+{
+    static const std::array<std::vector<std::string_view>, 4> kUnits = {{
+        {"day", "days", "jour", "jours", "j", "giorno", "giorni", "gg", "dia", "dias", "tag", "tage"},
+        {"hour", "hours", "hr", "hrs", "h", "heure", "heures", "ora", "ore", "hora", "horas", "stunde",
+         "stunden"},
+        {"minute", "minutes", "min", "mins", "mn", "minuto", "minuti", "minutos", "minuten"},
+        {"second", "seconds", "sec", "secs", "s", "seconde", "secondes", "secondo", "secondi", "segundo",
+         "segundos", "sekunde", "sekunden"},
+    }};
+    for (std::size_t unit = 0; unit < kUnits.size(); ++unit)
+        for (const std::string_view name : kUnits[unit])
+            if (word == name)
+                return static_cast<int>(unit);
+    return -1;
+}
+
+// A time left such as "2 jours 3 heures" or "1 día 2 horas": each unit word counts the number
+// just before it (0 when there is none); the first count of a unit is kept. Valid only when an
+// hour, a minute or a second word is present (days alone are not precise enough). The result is
+// now plus that much elapsed time, a local time.
+bool ParseDuration(std::string_view s, std::time_t& out)
+{
     static constexpr std::array<long long, 4> kSeconds = {86400, 3600, 60, 1};
+    std::array<bool, 4> seen{};
     long long span = 0;
-    bool timeFound = false;
-    for (std::size_t i = 0; i < kUnits.size(); ++i)
-    {
-        if (s.find(kUnits[i]) == std::string::npos)
+    long long count = 0;
+    std::size_t pos = 0;
+    while (pos < s.size()) {
+        const unsigned char c = static_cast<unsigned char>(s[pos]);
+        if (c >= '0' && c <= '9') {
+            count = 0;
+            for (; pos < s.size() && s[pos] >= '0' && s[pos] <= '9'; ++pos)
+                count = std::min<long long>(count * 10 + (s[pos] - '0'), INT_MAX);
             continue;
-        span += LeadingInt(s) * kSeconds[i];
-        KeepAfter(s, kUnits[i]);
-        if (i > 0)
-            timeFound = true;
+        }
+        std::string word;
+        for (; pos < s.size(); ++pos) {
+            const unsigned char letter = static_cast<unsigned char>(s[pos]);
+            if (!((letter >= 'a' && letter <= 'z') || (letter >= 'A' && letter <= 'Z') || letter >= 0xC0))
+                break;
+            word += FoldDurationLetter(letter);
+        }
+        if (word.empty()) {
+            ++pos;
+            continue;
+        }
+        const int unit = DurationUnit(word);
+        if (unit >= 0 && !seen[static_cast<std::size_t>(unit)]) {
+            seen[static_cast<std::size_t>(unit)] = true;
+            span += count * kSeconds[static_cast<std::size_t>(unit)];
+        }
+        if (unit >= 0)
+            count = 0;
     }
-    if (!timeFound)
+    if (!seen[1] && !seen[2] && !seen[3])
         return false;
     out = CurrentTime() + static_cast<std::time_t>(span);
     return true;
@@ -325,7 +414,7 @@ bool ParseSiteDate(const std::string& text, std::time_t& out, int style, int def
         hours = hour;
         break;
     case 4:
-        return ParseDuration(std::move(s), out);
+        return ParseDuration(s, out);
     case 5: {
         ReplaceAll(s, "/", " ");
         const bool pm = NormaliseMeridiem(s);
@@ -379,63 +468,61 @@ bool ParseSiteDate(const std::string& text, std::time_t& out, int style, int def
     return BuildLocalTime(fullYear, month, day, hours, minute, second, out);
 }
 
-namespace {
-
-int DaysInMonth(int year, int month)
+bool ValueFromWallClock(ClockReading wall, std::time_t& out)
 {
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : kDays[month - 1];
-}
-
-// The day-by-day walk below, computed directly: while the hour of the change keeps clear of
-// midnight, a local clock shift cannot move a step's reading to another day, so the readings
-// are the calendar days of the month. The result is checked and the walk taken when in doubt.
-bool QuickTransitionDate(const TransitionRule& date, int year, std::time_t first, std::time_t& result)
-{
-    if (date.wHour < 2 || date.wHour > 21 || date.wMonth < 1 || date.wMonth > 12 || date.wDayOfWeek > 6)
+    const std::time_t asUtc = static_cast<std::time_t>(wall);
+    std::tm fields{};
+    if (gmtime_r(&asUtc, &fields) == nullptr)
         return false;
-    std::tm reading{};
-    if (localtime_r(&first, &reading) == nullptr || reading.tm_mon + 1 != date.wMonth || reading.tm_mday != 1)
+    fields.tm_isdst = -1;
+    errno = 0;
+    std::time_t value = std::mktime(&fields);
+    if (value == static_cast<std::time_t>(-1) && errno != 0)
         return false;
-    const int firstOffset = (date.wDayOfWeek - reading.tm_wday + 7) % 7;
-    const int occurrences = (DaysInMonth(year, date.wMonth) - 1 - firstOffset) / 7 + 1;
-    const int wanted = date.wDay >= 1 && date.wDay <= occurrences ? date.wDay : occurrences;
-    const int dayOffset = firstOffset + 7 * (wanted - 1);
-    const std::time_t candidate = first + static_cast<std::time_t>(dayOffset) * 24 * 60 * 60;
-    if (localtime_r(&candidate, &reading) == nullptr || reading.tm_mon + 1 != date.wMonth
-        || reading.tm_mday != 1 + dayOffset || reading.tm_wday != date.wDayOfWeek)
-        return false;
-    result = candidate;
+    // A reading inside the hour the local clock skips exists on no value: the C library moves it
+    // after the change; it is taken before the change instead, so that a date never lands late.
+    const ClockReading shown = WallClockOf(value);
+    if (shown > wall)
+        value -= static_cast<std::time_t>(shown - wall);
+    out = value;
     return true;
 }
 
-} // namespace
+std::time_t ValueOfWallClock(ClockReading wall)
+{
+    std::time_t value = static_cast<std::time_t>(wall);
+    ValueFromWallClock(wall, value);
+    return value;
+}
+
+ClockReading WallClockOf(std::time_t value)
+{
+    std::tm reading{};
+    if (localtime_r(&value, &reading) == nullptr)
+        return value;
+    return static_cast<ClockReading>(value) + reading.tm_gmtoff;
+}
+
+ClockReading TransitionWallClock(const TransitionRule& date, int year)
+{
+    // Counted from the first of the month at the hour of the change: the wDay-th day with the
+    // rule's weekday, or the last one when the month has fewer (so 5 means the last).
+    ClockReading first = 0;
+    if (!BuildWallClock(year, date.wMonth, 1, date.wHour, 0, 0, first))
+        return 0;
+    const CivilDate start = CivilFromDays(FloorDiv(first, 86400));
+    const int daysLeft = start.month == date.wMonth ? DaysInMonth(start.year, start.month) - start.day : -1;
+    const int toWeekday = (date.wDayOfWeek - start.weekday + 7) % 7;
+    if (date.wDayOfWeek > 6 || toWeekday > daysLeft) // no such day: the first stands
+        return first;
+    const int occurrences = (daysLeft - toWeekday) / 7 + 1;
+    const int wanted = date.wDay >= 1 && date.wDay <= occurrences ? date.wDay : occurrences;
+    return first + static_cast<ClockReading>(toWeekday + 7 * (wanted - 1)) * 86400;
+}
 
 std::time_t TransitionDate(const TransitionRule& date, int year)
 {
-    std::time_t first = 0;
-    if (!BuildLocalTime(year, date.wMonth, 1, date.wHour, 0, 0, first))
-        return 0;
-    std::time_t quick = 0;
-    if (QuickTransitionDate(date, year, first, quick))
-        return quick;
-    // With no day of the wanted weekday (a weekday outside 0-6) the first of the month stands.
-    std::time_t found = first;
-    int occurrences = 0;
-    for (std::time_t day = first;; day += 24 * 60 * 60)
-    {
-        std::tm reading{};
-        if (localtime_r(&day, &reading) == nullptr || reading.tm_mon + 1 != date.wMonth)
-            break;
-        if (reading.tm_wday == date.wDayOfWeek)
-        {
-            found = day;
-            if (++occurrences == date.wDay)
-                break;
-        }
-    }
-    return found;
+    return ValueOfWallClock(TransitionWallClock(date, year));
 }
 
 bool ObservesDaylight(const TimeZoneRule& rule)
@@ -522,48 +609,54 @@ bool FindTimeZoneRule(const std::string& zoneName, TimeZoneRule& rule)
 
 namespace {
 
-// The user's own zone comes straight from the C library: the offset in force at the moment
-// itself, so every historical rule of the tz database applies instead of one yearly rule.
-bool ConvertLocalZone(std::time_t in, std::time_t& out, bool toUtc)
-{
-    std::tm reading{};
-    if (localtime_r(&in, &reading) == nullptr)
-        return false;
-    if (toUtc)
-    {
-        out = in - reading.tm_gmtoff;
-        return true;
-    }
-    // `in` shows a UTC wall clock: find the moment with that UTC reading and its local offset.
-    std::time_t moment = timegm(&reading);
-    std::tm local{};
-    if (moment == static_cast<std::time_t>(-1) || localtime_r(&moment, &local) == nullptr)
-        return false;
-    out = in + local.tm_gmtoff;
-    return true;
-}
-
-bool DaylightInForce(const TimeZoneRule& rule, std::time_t in, bool toUtc)
+// Whether a named zone's rule has daylight time in force at `wall`: the zone's own wall clock
+// when `toUtc`, a UTC wall clock otherwise. All of it is calendar arithmetic on readings.
+bool DaylightInForce(const TimeZoneRule& rule, ClockReading wall, bool toUtc)
 {
     if (!ObservesDaylight(rule))
         return false;
-    std::tm reading{};
-    // A time value this far out has no calendar year an int can hold: no daylight rule.
-    if (localtime_r(&in, &reading) == nullptr || reading.tm_year > INT_MAX - 1900)
+    const long long year = CivilFromDays(FloorDiv(wall, 86400)).year;
+    // No calendar the program works with reaches this far: no daylight rule.
+    if (year > INT_MAX || year < INT_MIN)
         return false;
-    const int year = reading.tm_year + 1900;
-    std::time_t daylight = TransitionDate(rule.DaylightDate, year);
-    std::time_t standard = TransitionDate(rule.StandardDate, year);
+    ClockReading daylight = TransitionWallClock(rule.DaylightDate, static_cast<int>(year));
+    ClockReading standard = TransitionWallClock(rule.StandardDate, static_cast<int>(year));
     if (!toUtc)
     {
-        standard += static_cast<std::time_t>(rule.Bias + static_cast<long long>(rule.DaylightBias)) * 60;
-        daylight += static_cast<std::time_t>(rule.Bias + static_cast<long long>(rule.StandardBias)) * 60;
+        standard += (static_cast<long long>(rule.Bias) + rule.DaylightBias) * 60;
+        daylight += (static_cast<long long>(rule.Bias) + rule.StandardBias) * 60;
     }
     if (daylight < standard)
-        return daylight <= in && in < standard;
+        return daylight <= wall && wall < standard;
     if (standard < daylight)
-        return in >= daylight || in < standard;
+        return wall >= daylight || wall < standard;
     return false;
+}
+
+// Minutes to add to the named zone's wall clock to get UTC; false when the zone has no rule.
+bool ZoneBias(const std::string& zoneName, ClockReading wall, bool toUtc, long long& minutes)
+{
+    TimeZoneRule rule;
+    if (!FindTimeZoneRule(zoneName, rule))
+        return false;
+    minutes = static_cast<long long>(rule.Bias) +
+              (DaylightInForce(rule, wall, toUtc) ? rule.DaylightBias : rule.StandardBias);
+    return true;
+}
+
+// The moment (the UTC wall clock) of a named zone's wall clock. A zone without a rule leaves
+// the reading as it is: its clock is taken as UTC.
+ClockReading ZoneToUtc(const std::string& zoneName, ClockReading wall)
+{
+    long long minutes = 0;
+    return ZoneBias(zoneName, wall, true, minutes) ? wall + minutes * 60 : wall;
+}
+
+// The named zone's wall clock at a moment.
+ClockReading UtcToZone(const std::string& zoneName, ClockReading utc)
+{
+    long long minutes = 0;
+    return ZoneBias(zoneName, utc, false, minutes) ? utc - minutes * 60 : utc;
 }
 
 } // namespace
@@ -571,31 +664,34 @@ bool DaylightInForce(const TimeZoneRule& rule, std::time_t in, bool toUtc)
 bool ConvertTimeZone(const std::string& zoneName, std::time_t in, std::time_t& out, bool toUtc)
 {
     out = in;
-    if (zoneName.empty())
-        return ConvertLocalZone(in, out, toUtc);
-    TimeZoneRule rule;
-    if (!FindTimeZoneRule(zoneName, rule))
+    const ClockReading wall = WallClockOf(in);
+    if (zoneName.empty()) {
+        // A local value is its own moment, and the moment is the UTC reading: to UTC, build the
+        // value that shows it; from UTC, the moment itself shows the user's clock.
+        out = toUtc ? ValueOfWallClock(in) : static_cast<std::time_t>(wall);
+        return true;
+    }
+    long long minutes = 0;
+    if (!ZoneBias(zoneName, wall, toUtc, minutes))
         return false;
-    const long long minutes =
-        static_cast<long long>(rule.Bias) + (DaylightInForce(rule, in, toUtc) ? rule.DaylightBias : rule.StandardBias);
-    out = toUtc ? in + static_cast<std::time_t>(minutes * 60) : in - static_cast<std::time_t>(minutes * 60);
+    out = ValueOfWallClock(toUtc ? wall + minutes * 60 : wall - minutes * 60);
     return true;
 }
 
 std::time_t SiteToLocal(const std::string& zoneName, std::time_t t)
 {
-    std::time_t utc = t, local = t;
-    ConvertTimeZone(zoneName, t, utc, true);
-    ConvertTimeZone("", utc, local, false);
-    return local;
+    // The moment of the site's reading is the value that shows the user's clock.
+    return zoneName.empty() ? t : static_cast<std::time_t>(ZoneToUtc(zoneName, WallClockOf(t)));
 }
 
 std::time_t LocalToSite(const std::string& zoneName, std::time_t t)
 {
-    std::time_t utc = t, site = t;
-    ConvertTimeZone("", t, utc, true);
-    ConvertTimeZone(zoneName, utc, site, false);
-    return site;
+    return zoneName.empty() ? t : ValueOfWallClock(UtcToZone(zoneName, t));
+}
+
+std::time_t ShiftTimeZone(const std::string& fromZone, const std::string& toZone, std::time_t t)
+{
+    return LocalToSite(toZone, SiteToLocal(fromZone, t));
 }
 
 void SetNowFunction(NowFunction now)

@@ -3,8 +3,10 @@
 // UTC and the user's clock.
 //
 // A time value is seconds since 1970-01-01 00:00 UTC, 0 meaning "no date". A site time is
-// the value whose local-time reading shows the site's wall clock (built with mktime), and
-// zone shifts are applied as elapsed minutes.
+// the value whose local-time reading shows the site's wall clock (built with the local
+// calendar); a local time is the moment itself. Zone shifts are calendar arithmetic on wall
+// clocks: a reading is taken apart, moved to the moment with the source zone's rules, and the
+// target's reading is built from that moment, so the user's own clock changes never move it.
 
 #include <cstdint>
 #include <ctime>
@@ -37,6 +39,21 @@ struct TimeZoneRule
     TransitionRule DaylightDate;
 };
 
+// A wall-clock reading as a number: its calendar fields counted in seconds from 1970-01-01
+// 00:00 as if they were UTC, so that shifting a reading by a zone's offset is an addition.
+using ClockReading = long long;
+
+// The reading of a value on the user's clock.
+ClockReading WallClockOf(std::time_t value);
+// The value whose reading on the user's clock is `wall`. A reading that the user's clock skips
+// (the hour lost when daylight time begins) is taken one skip earlier, before the change; a
+// reading the clock shows twice gets one of its two values, both of which read the same.
+// False when the reading lies beyond the C library's calendar.
+bool ValueFromWallClock(ClockReading wall, std::time_t& out);
+std::time_t ValueOfWallClock(ClockReading wall); // the wall count itself when beyond the calendar
+
+// The transition moment of a rule date in a year, as a reading and as a local value.
+ClockReading TransitionWallClock(const TransitionRule& date, int year);
 std::time_t TransitionDate(const TransitionRule& date, int year);
 
 // True when both transition dates recur every year (wYear 0) with a month set.
@@ -50,10 +67,14 @@ bool ParseTimeZoneRule(const std::string& numbers, TimeZoneRule& rule);
 // name). The user's own zone ("") has no rule here: ConvertTimeZone reads it from the C library.
 bool FindTimeZoneRule(const std::string& zoneName, TimeZoneRule& rule);
 
-// zoneName "" is the user's own zone (the C library's local time).
+// `in` and `out` are values that show wall clocks: with `toUtc`, `in` shows the zone's clock and
+// `out` the UTC clock of the same moment; without, the other way round. zoneName "" is the
+// user's own zone (the C library's local time).
 bool ConvertTimeZone(const std::string& zoneName, std::time_t in, std::time_t& out, bool toUtc);
 std::time_t SiteToLocal(const std::string& zoneName, std::time_t t);
 std::time_t LocalToSite(const std::string& zoneName, std::time_t t);
+// A reading on one zone's clock re-expressed on another's ("" is the user's own zone).
+std::time_t ShiftTimeZone(const std::string& fromZone, const std::string& toZone, std::time_t t);
 
 // "Now" as durations (style 4) and purge tests see it; tests replace it to be exact.
 using NowFunction = std::function<std::time_t()>;

@@ -61,6 +61,18 @@ void BM_ParseSiteDate(benchmark::State& state)
 }
 BENCHMARK(BM_ParseSiteDate)->DenseRange(1, 8);
 
+// A site's end date on the user's clock and back, as every item of a list computes it on load;
+// the hours of a year so that both daylight seasons take part.
+void BM_SiteAndLocalClocks(benchmark::State& state)
+{
+    std::time_t site = 946684800; // 2000-01-01
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(LocalToSite("Pacific", SiteToLocal("Pacific", site)));
+        site = site >= 978307200 ? 946684800 : site + 3600;
+    }
+}
+BENCHMARK(BM_SiteAndLocalClocks);
+
 } // namespace
 
 BENCHMARK_MAIN();

@@ -1,5 +1,6 @@
 #include "core/item/Item.h"
 
+#include "core/Encoding.h"
 #include "core/StringTable.h"
 #include "core/document/Archive.h"
 #include "core/options/AppOptions.h"
@@ -8,7 +9,10 @@
 #include "text/SiteDate.h"
 
 #include <charconv>
+#include <cstdint>
 #include <cstdlib>
+#include <cwchar>
+#include <iterator>
 
 namespace {
 
@@ -26,23 +30,42 @@ constexpr std::time_t kSecondsPerDay = 86400;
 bool IncludesEndAlarm(int mode) { return mode == kAlarmEnd || mode == kAlarmBoth; }
 bool IncludesBuyerAlarm(int mode) { return mode == kAlarmBuyer || mode == kAlarmBoth; }
 
-// "Short date, blank, time of day" on the user's clock, in the C library's current locale.
+// One part of a date in the C library's current locale, as Windows-1252 text: the locale's
+// characters are taken as characters (whatever its encoding), not as bytes. False when the part
+// cannot be formatted or holds a character Windows-1252 has no byte for.
+bool FormatLocalePart(const wchar_t* format, const std::tm& fields, std::string& out)
+{
+    wchar_t text[256];
+    const std::size_t length = std::wcsftime(text, std::size(text), format, &fields);
+    out.clear();
+    for (std::size_t i = 0; i < length; ++i) {
+        const auto code = static_cast<std::uint32_t>(text[i]);
+        const char byte = code <= 0xFFFF ? Utf16UnitToWindows1252(static_cast<char16_t>(code)) : '?';
+        if (byte == '?' && code != '?')
+            return false;
+        out += byte;
+    }
+    return true;
+}
+
+// "Short date, blank, time of day" on the user's clock, in the C library's current locale. A
+// locale whose date words have no Windows-1252 form (Korean, Japanese, Chinese...) gets the
+// numeric year-month-day form instead, so that the list and the alarms read right.
 std::string FormatLocalDate(std::time_t t)
 {
     std::tm fields{};
     if (!localtime_r(&t, &fields))
         return {};
-    char date[256];
-    char time[256];
-    const std::size_t dateLength = std::strftime(date, sizeof date, "%x", &fields);
-    const std::size_t timeLength = std::strftime(time, sizeof time, "%X", &fields);
-    std::string text(date, dateLength);
-    if (timeLength > 0) {
-        if (!text.empty())
-            text += ' ';
-        text.append(time, timeLength);
+    std::string date;
+    std::string time;
+    if (!FormatLocalePart(L"%x", fields, date) || !FormatLocalePart(L"%X", fields, time)) {
+        char numeric[64];
+        date.assign(numeric, std::strftime(numeric, sizeof numeric, "%Y-%m-%d", &fields));
+        time.assign(numeric, std::strftime(numeric, sizeof numeric, "%H:%M:%S", &fields));
     }
-    return text;
+    if (!date.empty() && !time.empty())
+        date += ' ';
+    return date + time;
 }
 
 // Minutes component of a date shift: an hour's jump (a time-zone or daylight-saving slip

@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdlib>
+#include <filesystem>
+
 using namespace modeltest;
 
 namespace {
@@ -91,6 +95,32 @@ TEST(ModelItem, DateDisplayIsShortDateBlankTime)
     // The tests run in the C.UTF-8 locale: %x is mm/dd/yy, %X is HH:MM:SS.
     EXPECT_EQ(item.GetDisplayText(kColEndDate), "03/09/24 14:05:07");
     EXPECT_EQ(item.GetDisplayText(kColEndDateLocal), "03/09/24 14:05:07");
+}
+
+// Korean dates are written in Hangul, which the program's Windows-1252 text cannot hold: the
+// date must not come out as the locale's UTF-8 bytes taken for Windows-1252 ("2024\xEB\x85\x84...").
+// The locale is built from the system's definitions when it is not installed.
+TEST(ModelItem, DateDisplayUnderANonLatinLocaleReadsRight)
+{
+    const std::string locales = std::string(LW_BIN_DIR) + "/../test-locales";
+    if (!std::filesystem::exists(locales + "/ko_KR.UTF-8/LC_TIME")) {
+        if (!std::filesystem::exists("/usr/share/i18n/locales/ko_KR"))
+            GTEST_SKIP() << "no ko_KR locale definition";
+        std::filesystem::create_directories(locales);
+        const std::string command =
+            "localedef -i ko_KR -f UTF-8 '" + locales + "/ko_KR.UTF-8' >/dev/null 2>&1";
+        [[maybe_unused]] const int status = std::system(command.c_str());
+    }
+    setenv("LOCPATH", locales.c_str(), 1);
+    const bool korean = std::setlocale(LC_ALL, "ko_KR.UTF-8") != nullptr;
+    CItem item("1", &Server());
+    item.SetEndDate(LocalTime(2024, 3, 9, 14, 5, 7));
+    const std::string text = item.GetDisplayText(kColEndDate);
+    std::setlocale(LC_ALL, "C");
+    unsetenv("LOCPATH");
+    if (!korean)
+        GTEST_SKIP() << "the ko_KR.UTF-8 locale could not be built";
+    EXPECT_EQ(text, "2024-03-09 14:05:07");
 }
 
 TEST(ModelItem, ValueKindsPerColumn)

@@ -165,10 +165,12 @@ TEST_F(AuclandTest, LineReadingCases)
         const char* expected;
     };
     const Case cases[] = {
-        {"tabs in the title", 151, "<font size=\"4\" color=\"#FFFFFF\"><b>Lot\tde\t3  </b></font>\n<i>x</i>\n",
-         "description", "Lot de 3"},
+        {"tabs in the title", 151,
+         "<font size=\"4\" color=\"#FFFFFF\"><b>Lot\tde\t3  </b></font>\n<i>x</i>\n", "description",
+         "Lot de 3"},
         {"category rewrite", 151,
-         "<font size=\"4\" color=\"#FFFFFF\"><b>Vase</b></font>\n<br>\n<a>Aucland</a> : Maison : Art de la table\n",
+         "<font size=\"4\" color=\"#FFFFFF\"><b>Vase</b></font>\n<br>\n<a>Aucland</a> : Maison : Art de la "
+         "table\n",
          "category", "Maison:Art de la table"},
         {"a category not under Aucland keeps its head", 151,
          "<font size=\"4\" color=\"#FFFFFF\"><b>Vase</b></font>\nMaison : Aucland : Art\n", "category",
@@ -177,18 +179,35 @@ TEST_F(AuclandTest, LineReadingCases)
          "183600"},
         {"Italian duration", 165, "<td>&nbsp;Tempo rimasto:</td><td>1 giorno 2 ore 5 minuti</td>\n", "end",
          "93900"},
-        {"days alone are no duration", 151, "<td>&nbsp;Ferme dans&nbsp;:</td><td>2 jours</td>\n", "end", "none"},
+        {"Spanish duration, accents as entities", 166,
+         "<td>&nbsp;Tiempo restante:</td><td>2 d&iacute;as 3 horas</td>\n", "end", "183600"},
+        {"Spanish duration, accent as a byte", 166,
+         "<td>&nbsp;Tiempo restante:</td><td>1 d\xED"
+         "a 2 horas</td>\n",
+         "end", "93600"},
+        {"Spanish duration without accent", 166, "<td>&nbsp;Tiempo restante:</td><td>1 dia 2 horas</td>\n",
+         "end", "93600"},
+        {"one Spanish day alone is no duration", 166,
+         "<td>&nbsp;Tiempo restante:</td><td>1 d&iacute;a</td>\n", "end", "none"},
+        {"a nickname with an entity keeps its price", 166,
+         "<td><b>Comentarios:</b></td>\n<tr><td><a href=\"/accdb/viewUser.asp?IDU=7\">jean&amp;mi</a></td>"
+         "<td>55.000 Pts</td></tr>\n",
+         "current", "55.000 Pts"},
+        {"days alone are no duration", 151, "<td>&nbsp;Ferme dans&nbsp;:</td><td>2 jours</td>\n", "end",
+         "none"},
         {"closed text compared byte for byte", 151,
          "<td>&nbsp;Ferme dans&nbsp;:</td><td>Ench&egrave;re ferm&eacute;e</td>\n", "finished", "1"},
         {"closed text of another site", 151, "<td>&nbsp;Ferme dans&nbsp;:</td><td>Auction closed</td>\n",
          "finished", "0"},
         {"second next-bid label", 163, "<td>&nbsp;Prix&nbsp;:</td><td>&pound;12.00 (min)</td>\n", "next",
-         "\xA3" "12.00"},
+         "\xA3"
+         "12.00"},
         {"next bid becomes the price", 151, "<td>&nbsp;Prochaine ench\xE8re&nbsp;:</td><td>90 FF</td>\n",
          "current", "90 FF"},
         {"no location gives the country", 163, "<td>&nbsp;Seller:</td><td>bob</td>\n", "location", "UK"},
-        {"English labels on the French site are not read", 151, "<td>&nbsp;Quantity:</td><td>4</td>\n"
-                                                                "<td>&nbsp;Vendeur&nbsp;:</td><td>bob</td>\n",
+        {"English labels on the French site are not read", 151,
+         "<td>&nbsp;Quantity:</td><td>4</td>\n"
+         "<td>&nbsp;Vendeur&nbsp;:</td><td>bob</td>\n",
          "quantity", "1"},
     };
     for (const Case& c : cases) {

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <vector>
 
 namespace {
 
@@ -157,6 +158,25 @@ TEST_F(SiteDate, DurationsCountFromNow)
         {"3 giorni 4 ore", true, 3 * 86400 + 4 * 3600},
         {"1 dias 2 horas 3 minutos", true, 86400 + 7200 + 180},
         {"10 secondes", true, 10},
+        // Every language of the sites, singular, plural and accented (Windows-1252).
+        {"1 d\xED"
+         "a 2 horas",
+         true, 86400 + 7200},
+        {"2 d\xED"
+         "as 3 horas",
+         true, 2 * 86400 + 3 * 3600},
+        {"1 dia 2 horas", true, 86400 + 7200},
+        {"2 D\xCD"
+         "AS 1 HORA 5 MINUTOS 1 SEGUNDO",
+         true, 2 * 86400 + 3600 + 300 + 1},
+        {"1 d\xED"
+         "a",
+         false, 0},
+        {"1 giorno 1 ora 2 minuti 3 secondi", true, 86400 + 3600 + 120 + 3},
+        {"1 jour 1 heure 1 minute 1 seconde", true, 86400 + 3600 + 60 + 1},
+        {"1 Tag 2 Stunden 3 Minuten", true, 86400 + 7200 + 180},
+        {"2j 3h 15mn", true, 2 * 86400 + 3 * 3600 + 900},
+        {"3 heures, 2 jours", true, 2 * 86400 + 3 * 3600},
         {"hour", true, 0},
         {"no time here", false, 0},
     };
@@ -190,27 +210,11 @@ TEST_F(SiteDate, TransitionDates)
         EXPECT_EQ(TransitionDate(c.rule, c.year), c.expected) << c.rule.wMonth << "/" << c.rule.wDay;
 }
 
-// The transition walk as it reads: one step of 24 hours of elapsed time at a time.
-std::time_t WalkTransitionDate(const TransitionRule& date, int year)
+// Local clocks that shift in the months the rules name, at midnight included: the transition is
+// a reading of the calendar, so the user's own clock changes never move it.
+TEST_F(SiteDate, TransitionDatesReadTheRuleOnAnyLocalClock)
 {
-    const std::time_t first = Local(year, date.wMonth, 1, date.wHour);
-    std::time_t found = first;
-    int occurrences = 0;
-    for (std::time_t day = first;; day += 24 * 60 * 60)
-    {
-        std::tm reading{};
-        localtime_r(&day, &reading);
-        if (reading.tm_mon + 1 != date.wMonth)
-            break;
-        if (reading.tm_wday == date.wDayOfWeek && (found = day, ++occurrences == date.wDay))
-            break;
-    }
-    return found;
-}
-
-// Local clocks that shift in the months the rules name, at midnight included.
-TEST_F(SiteDate, TransitionDatesMatchTheDayByDayWalkOnAnyLocalClock)
-{
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     for (const char* zone : {"Europe/Paris", "Australia/Sydney", "America/Sao_Paulo", "UTC"})
     {
         ZoneGuard guard(zone);
@@ -221,9 +225,23 @@ TEST_F(SiteDate, TransitionDatesMatchTheDayByDayWalkOnAnyLocalClock)
                         for (std::uint16_t hour : {0, 1, 2, 3, 12, 23})
                         {
                             const TransitionRule rule{0, month, weekday, occurrence, hour};
-                            ASSERT_EQ(TransitionDate(rule, year), WalkTransitionDate(rule, year))
+                            const std::time_t wall = TransitionWallClock(rule, year);
+                            std::tm reading{};
+                            gmtime_r(&wall, &reading);
+                            const int days = kDays[month - 1] + (month == 2 && year % 4 == 0 ? 1 : 0);
+                            const bool rightWeek = occurrence == 5
+                                                       ? reading.tm_mday + 7 > days
+                                                       : (reading.tm_mday - 1) / 7 + 1 == occurrence;
+                            ASSERT_TRUE(reading.tm_year + 1900 == year && reading.tm_mon + 1 == month &&
+                                        reading.tm_wday == weekday && reading.tm_hour == hour && rightWeek)
                                 << zone << " " << year << "/" << month << " weekday " << weekday << " #"
                                 << occurrence << " " << hour << "h";
+                            const std::time_t value = TransitionDate(rule, year);
+                            if (WallClockOf(value) != wall) // only a reading the local clock skips
+                            {
+                                ASSERT_EQ(WallClockOf(value), wall - 3600)
+                                    << zone << " " << year << "/" << month;
+                            }
                         }
     }
 }
@@ -388,6 +406,80 @@ TEST_F(SiteDate, ShippedZoneRowsAgreeWithTzDatabase)
     if (!std::filesystem::exists(kShipped))
         GTEST_SKIP() << "no " << kShipped;
     CrossCheckWithTzData(kShipped);
+}
+
+// Every hour of 1999 to 2002, seen by users in five zones: the site's reading (from the tz
+// database) turned into the user's clock, the user's moment turned into the site's reading, and
+// a U.S. Pacific reading re-expressed on the site's clock, must all agree with the tz database.
+// Only the rows whose rules the tz database shares for those years take part. These differ from
+// history there, and their rules are what the program goes by: "GMT" changes an hour later than
+// the U.K. did, "AUS Eastern" and "New Zealand" end daylight time an hour early (and the first
+// knows nothing of the early start of 2000), "E. South America" has one rule for Brazil's yearly
+// dates, "Mexico" has no daylight time.
+// Readings excluded: a site reading its own clock shows twice (its page cannot tell which), and
+// a site reading the user's clock skips, which must come out exactly one hour early.
+TEST_F(SiteDate, SiteAndLocalClocksAgreeWithTzDatabaseForEveryUserZone)
+{
+    if (!std::filesystem::exists("/usr/share/zoneinfo/America/Los_Angeles"))
+        GTEST_SKIP() << "no tz database";
+    SetReferenceDataFile(kShipped);
+    const std::pair<const char*, const char*> rows[] = {
+        {"Pacific", "America/Los_Angeles"}, {"Mountain", "America/Denver"}, {"Central", "America/Chicago"},
+        {"Eastern", "America/New_York"},    {"Romance", "Europe/Paris"},    {"W. Europe", "Europe/Berlin"}};
+    std::tm firstHour{};
+    firstHour.tm_year = 99;
+    firstHour.tm_mday = 1;
+    const std::time_t start = timegm(&firstHour);
+    const std::size_t hours = 4 * 8766 + 1;
+
+    std::vector<std::vector<ClockReading>> readings; // per row, the site's reading of every hour
+    for (const auto& row : rows) {
+        ZoneGuard guard(row.second);
+        std::vector<ClockReading>& wall = readings.emplace_back(hours + 2);
+        for (std::size_t h = 0; h < wall.size(); ++h)
+            wall[h] = WallClockOf(start + static_cast<std::time_t>(h) * 3600 - 3600);
+    }
+    const std::vector<ClockReading>& pacific = readings.front();
+
+    for (const char* user :
+         {"Europe/Paris", "America/New_York", "Europe/London", "America/Los_Angeles", "Australia/Sydney"}) {
+        ZoneGuard guard(user);
+        long wrong = 0, skipped = 0, ambiguous = 0;
+        for (std::size_t r = 0; r < std::size(rows); ++r)
+            for (std::size_t h = 2; h <= hours; ++h) {
+                const std::time_t moment = start + static_cast<std::time_t>(h - 1) * 3600;
+                const ClockReading site = readings[r][h];
+                const std::time_t stored = ValueOfWallClock(site);
+                const bool lost = WallClockOf(stored) != site; // the user's clock skips this reading
+                if (lost)
+                    ++skipped;
+                const ClockReading keptSite = lost ? site - 3600 : site;
+                if (WallClockOf(LocalToSite(rows[r].first, moment)) != keptSite)
+                    ++wrong;
+                // The national Yahoo shift: a Pacific reading lost on the user's clock is taken an
+                // hour early, and so is its shift; one the Pacific clock shows twice is left out.
+                if (std::string_view(rows[r].first) == "Romance") {
+                    const std::time_t pacificStored = ValueOfWallClock(pacific[h]);
+                    const ClockReading pacificLoss = pacific[h] - WallClockOf(pacificStored);
+                    const bool pacificTwice = pacific[h - 1] == pacific[h] || pacific[h + 1] == pacific[h] ||
+                                              (pacificLoss != 0 && pacific[h - 1] == pacific[h - 2]);
+                    if (!pacificTwice && WallClockOf(ShiftTimeZone("Pacific", "Romance", pacificStored)) !=
+                                             WallClockOf(ValueOfWallClock(site - pacificLoss)))
+                        ++wrong;
+                }
+                if (readings[r][h - 1] == site || readings[r][h + 1] == site ||
+                    (lost && readings[r][h - 1] == readings[r][h - 2])) {
+                    ++ambiguous;
+                    continue;
+                }
+                if (SiteToLocal(rows[r].first, stored) != (lost ? moment - 3600 : moment))
+                    ++wrong;
+            }
+        std::printf("user zone %s: %ld wrong hours, %ld skipped site readings, %ld ambiguous\n", user, wrong,
+                    skipped, ambiguous);
+        EXPECT_EQ(wrong, 0) << user;
+        EXPECT_LE(skipped, 4 * 2 * static_cast<long>(std::size(rows))) << user;
+    }
 }
 
 } // namespace
