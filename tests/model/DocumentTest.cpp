@@ -455,7 +455,7 @@ TEST(ModelDocument, NoticesAFileSavedByAnotherProgramSinceItWasRead)
     EXPECT_FALSE(mine.FileChangedOnDisk(path)) << "a file the document never had";
     ASSERT_TRUE(mine.OnSaveDocument(path));
     EXPECT_FALSE(mine.FileChangedOnDisk(path));
-    EXPECT_FALSE(mine.FileChangedOnDisk(dir / "." / "w.lwd")) << "the same file spelt another way";
+    EXPECT_FALSE(mine.FileChangedOnDisk(dir / "./w.lwd")) << "the same file spelt another way";
 
     CLotwardDoc other;
     ASSERT_TRUE(other.OnOpenDocument(path));
