@@ -15,9 +15,7 @@ CFileLock::Result CFileLock::TryLockFile(const std::string& path)
         const int opened = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         if (opened < 0)
             return errno == ENOENT ? Result::Missing : Result::Failed;
-        struct stat held
-        {
-        };
+        struct stat held {};
         if (::fstat(opened, &held) != 0 || !S_ISREG(held.st_mode)) {
             ::close(opened);
             return Result::NotRegular;
@@ -27,9 +25,7 @@ CFileLock::Result CFileLock::TryLockFile(const std::string& path)
             ::close(opened);
             return error == EWOULDBLOCK ? Result::Busy : Result::Failed;
         }
-        struct stat named
-        {
-        };
+        struct stat named {};
         if (::stat(path.c_str(), &named) == 0 && named.st_dev == held.st_dev && named.st_ino == held.st_ino) {
             fd = opened;
             return Result::Locked;

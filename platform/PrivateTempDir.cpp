@@ -67,9 +67,7 @@ void RemoveLeftovers(const std::string& dir)
         return;
     }
     while (const dirent* entry = readdir(listing)) {
-        struct stat st
-        {
-        };
+        struct stat st {};
         if (fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(st.st_mode))
             unlinkat(dirFd, entry->d_name, 0);
     }

@@ -80,9 +80,7 @@ bool IsDeadSaveLeftover(int dirFd, const std::string& fileName, const std::strin
     const int fd = ::openat(dirFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;
-    struct stat st
-    {
-    };
+    struct stat st {};
     const bool unused = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
     ::close(fd);
     return unused;
@@ -91,9 +89,7 @@ bool IsDeadSaveLeftover(int dirFd, const std::string& fileName, const std::strin
 // A file that the user marked read-only is never replaced, though its folder would allow it.
 bool IsReadOnlyFile(const std::string& path)
 {
-    struct stat st
-    {
-    };
+    struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
         return false;
     return (st.st_mode & 0222) == 0 ||
