@@ -8,6 +8,7 @@
 #include "core/StringTable.h"
 #include "core/document/LotwardDoc.h"
 #include "core/document/OpenStep.h"
+#include "platform/FileLock.h"
 #include "sites/AuctionServer.h"
 
 #include <filesystem>
@@ -180,8 +181,10 @@ int CmdImport(const Args& args, std::ostream& out, std::ostream& err)
     const std::string folderPath = CommandLineFolderPath(options.folder.value_or(std::string()));
     if (!CheckSource(options, folderPath, err))
         return kExitFailed;
+    CUserOptions userOptions;
+    CFileLock lock;
     CLotwardDoc doc;
-    if (!OpenWatchList(doc, options, err))
+    if (!LockWatchList(lock, options.document, err) || !OpenWatchList(doc, options, err))
         return kExitFailed;
 
     // The sources are read first and the watch list saved; only then are the imported links
@@ -202,6 +205,7 @@ int CmdImport(const Args& args, std::ostream& out, std::ostream& err)
         return kExitFailed;
     }
     if (doc.GetItemCount() > before) {
+        ReportPurgedItems(doc, out);
         std::string saveError;
         if (!doc.OnSaveDocument(options.document, &saveError)) {
             err << "lotwarden: " << Windows1252ToUtf8(saveError) << "; no bookmark was deleted\n";

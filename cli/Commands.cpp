@@ -8,11 +8,14 @@
 #include "core/Version.h"
 #include "core/document/LotwardDoc.h"
 #include "core/document/OpenStep.h"
+#include "platform/FileLock.h"
 #include "sites/AuctionServer.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <ostream>
 
@@ -49,8 +52,10 @@ bool OpenExisting(CLotwardDoc& doc, const std::string& path, bool backup, std::o
     return true;
 }
 
-bool Save(CLotwardDoc& doc, const std::string& path, std::ostream& err)
+// Saves a watch list that a command changed, naming first the items that "Purge" leaves out.
+bool Save(CLotwardDoc& doc, const std::string& path, std::ostream& out, std::ostream& err)
 {
+    ReportPurgedItems(doc, out);
     std::string error;
     if (!doc.OnSaveDocument(path, &error)) {
         err << "lotwarden: " << Windows1252ToUtf8(error) << "\n";
@@ -85,13 +90,6 @@ void PrintItemJson(const CItem& item, std::ostream& out)
         << "}";
 }
 
-std::string ItemLabel(const CItem& item)
-{
-    const CAuctionServer* server = item.GetServer();
-    return "#" + item.GetItemNumber() + " on " +
-           (server ? server->GetDisplayName() : "server " + std::to_string(item.GetServerId()));
-}
-
 } // namespace
 
 void PrintUsage(std::ostream& out)
@@ -123,7 +121,7 @@ int CmdNew(const Args& args, std::ostream& out, std::ostream& err)
     }
     CLotwardDoc doc;
     doc.OnNewDocument();
-    if (!Save(doc, path, err))
+    if (!Save(doc, path, out, err))
         return kExitFailed;
     out << "Created " << path << "\n";
     return kExitOk;
@@ -181,6 +179,8 @@ int CmdAdd(const Args& input, std::ostream& out, std::ostream& err)
         return kExitUsage;
     }
     const std::string path = args[0];
+    CUserOptions options;
+    CFileLock lock;
     CLotwardDoc doc;
     if (args[1] == "--server") {
         int id = 0;
@@ -193,48 +193,57 @@ int CmdAdd(const Args& input, std::ostream& out, std::ostream& err)
             err << "lotwarden: no server has the id " << args[2] << " (see lotwarden servers)\n";
             return kExitFailed;
         }
-        const std::string number = Utf8ToWindows1252(args[3]);
+        std::string number;
+        if (!ArgToWindows1252(args[3], number, err))
+            return kExitFailed;
         if (number.empty()) {
             err << "lotwarden: the item number is empty\n";
             return kExitUsage;
         }
-        if (!OpenExisting(doc, path, backup, err))
+        if (std::any_of(number.begin(), number.end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x20; })) {
+            err << "lotwarden: the item number " << TerminalText(number) << " holds a control character\n";
+            return kExitFailed;
+        }
+        if (!LockWatchList(lock, path, err) || !OpenExisting(doc, path, backup, err))
             return kExitFailed;
         if (CItem* present = doc.AddItem(number, server)) {
-            out << "Already in the list: " << Windows1252ToUtf8(ItemLabel(*present)) << "\n";
+            out << "Already in the list: " << DescribeItem(*present) << "\n";
             return kExitOk;
         }
-        if (!Save(doc, path, err))
+        if (!Save(doc, path, out, err))
             return kExitFailed;
-        out << "Added " << Windows1252ToUtf8(ItemLabel(*doc.GetItem(doc.GetItemCount() - 1))) << "\n";
+        out << "Added " << DescribeItem(*doc.GetItem(doc.GetItemCount() - 1)) << "\n";
         return kExitOk;
     }
     // Every URL must name an item of a known server; one that does not fails the command
     // before anything is written.
+    std::string text;
     for (std::size_t i = 1; i < args.size(); ++i) {
-        if (!FindServerForUrl(Utf8ToWindows1252(args[i]), nullptr)) {
-            err << "lotwarden: not an item page of any server: " << args[i] << "\n";
+        std::string url;
+        if (!ArgToWindows1252(args[i], url, err))
+            return kExitFailed;
+        if (url.find_first_of("\r\n") != std::string::npos || !FindServerForUrl(url, nullptr)) {
+            err << "lotwarden: not an item page of any server: " << TerminalText(url) << "\n";
             return kExitFailed;
         }
+        text += url + "\n";
     }
-    if (!OpenExisting(doc, path, backup, err))
+    if (!LockWatchList(lock, path, err) || !OpenExisting(doc, path, backup, err))
         return kExitFailed;
     const int before = doc.GetItemCount();
-    std::string text;
-    for (std::size_t i = 1; i < args.size(); ++i)
-        text += Utf8ToWindows1252(args[i]) + "\n";
     bool found = false;
     if (doc.AddFromText(text, true, &found) == 0) {
         err << "lotwarden: the URLs name no item\n";
         return kExitFailed;
     }
-    const int added = doc.GetItemCount() - before;
+    // Reported only once saved: a command that says "Added" has the item in the file.
+    if (doc.GetItemCount() > before && !Save(doc, path, out, err))
+        return kExitFailed;
     for (int i = before; i < doc.GetItemCount(); ++i)
-        out << "Added " << Windows1252ToUtf8(ItemLabel(*doc.GetItem(i))) << "\n";
+        out << "Added " << DescribeItem(*doc.GetItem(i)) << "\n";
     if (found)
         out << "Some items were already in the list.\n";
-    if (added > 0 && !Save(doc, path, err))
-        return kExitFailed;
     return kExitOk;
 }
 
@@ -246,12 +255,19 @@ int CmdRemove(const Args& input, std::ostream& out, std::ostream& err)
         err << "usage: lotwarden remove FILE NUMBER...\n";
         return kExitUsage;
     }
+    std::vector<std::string> numbers;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        numbers.emplace_back();
+        if (!ArgToWindows1252(args[i], numbers.back(), err))
+            return kExitFailed;
+    }
+    CUserOptions options;
+    CFileLock lock;
     CLotwardDoc doc;
-    if (!OpenExisting(doc, args[0], backup, err))
+    if (!LockWatchList(lock, args[0], err) || !OpenExisting(doc, args[0], backup, err))
         return kExitFailed;
     std::vector<CItem*> doomed;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string number = Utf8ToWindows1252(args[i]);
+    for (const std::string& number : numbers) {
         bool matched = false;
         for (int p = 0; p < doc.GetItemCount(); ++p) {
             CItem* item = doc.GetItem(p);
@@ -262,19 +278,20 @@ int CmdRemove(const Args& input, std::ostream& out, std::ostream& err)
             }
         }
         if (!matched) {
-            err << "lotwarden: no item #" << args[i] << " in " << args[0] << "; nothing removed\n";
+            err << "lotwarden: no item #" << TerminalText(number) << " in " << args[0]
+                << "; nothing removed\n";
             return kExitFailed;
         }
     }
     std::vector<std::string> labels;
     for (CItem* item : doomed) {
-        labels.push_back(ItemLabel(*item));
+        labels.push_back(DescribeItem(*item));
         doc.RemoveItem(item);
     }
-    if (!Save(doc, args[0], err))
+    if (!Save(doc, args[0], out, err))
         return kExitFailed;
     for (const std::string& label : labels)
-        out << "Removed " << Windows1252ToUtf8(label) << "\n";
+        out << "Removed " << label << "\n";
     return kExitOk;
 }
 
@@ -292,7 +309,9 @@ int CmdServers(const Args& args, std::ostream& out, std::ostream& err)
     return kExitOk;
 }
 
-int RunCommand(const Args& args, std::ostream& out, std::ostream& err)
+namespace {
+
+int Dispatch(const Args& args, std::ostream& out, std::ostream& err)
 {
     if (args.empty()) {
         PrintUsage(err);
@@ -331,6 +350,27 @@ int RunCommand(const Args& args, std::ostream& out, std::ostream& err)
     err << "lotwarden: unknown command \"" << command << "\"\n";
     PrintUsage(err);
     return kExitUsage;
+}
+
+} // namespace
+
+int RunCommand(const Args& args, std::ostream& out, std::ostream& err)
+{
+    // Everything a command prints passes a filter that shows control characters as escapes,
+    // whatever page or file the text came from.
+    CTerminalSafeBuf safeOut(out.rdbuf());
+    CTerminalSafeBuf safeErr(err.rdbuf());
+    std::ostream terminalOut(&safeOut);
+    std::ostream terminalErr(&safeErr);
+    int result = Dispatch(args, terminalOut, terminalErr);
+    terminalOut.flush();
+    const int error = errno;
+    if (!terminalOut) {
+        terminalErr << "lotwarden: the output could not be written: " << std::strerror(error) << "\n";
+        result = kExitFailed;
+    }
+    terminalErr.flush();
+    return result;
 }
 
 } // namespace cli

@@ -7,7 +7,7 @@
 #include "core/document/OpenStep.h"
 #include "core/options/AppOptions.h"
 #include "core/refresh/RefreshService.h"
-#include "platform/IniSettingsStore.h"
+#include "platform/FileLock.h"
 #include "sites/AuctionServer.h"
 
 #include <algorithm>
@@ -116,13 +116,6 @@ bool TakeFlag(Args& args, const std::string& flag)
     return true;
 }
 
-std::string ItemLabel(const CItem& item)
-{
-    const CAuctionServer* server = item.GetServer();
-    return "#" + item.GetItemNumber() + " on " +
-           (server ? server->GetDisplayName() : "server " + std::to_string(item.GetServerId()));
-}
-
 std::vector<std::string> Snapshot(const CItem& item)
 {
     std::vector<std::string> texts;
@@ -181,19 +174,12 @@ int CmdRefresh(const Args& input, std::ostream& out, std::ostream& err)
     }
     const std::string path = args[0];
 
-    // The user's own options steer the refresh ("Simult Download", "Purge" on save), read
-    // once and never written back.
-    CAppOptions options;
-    {
-        CIniSettingsStore store;
-        options.Read(store);
-    }
-    SetAppOptions(&options);
-    struct OptionsReset
-    {
-        ~OptionsReset() { SetAppOptions(nullptr); }
-    } optionsReset;
-
+    // The user's own options steer the refresh ("Simult Download", "Purge" on save).
+    CUserOptions options;
+    // Held from reading the list to saving it, so that no other command's change is lost.
+    CFileLock lock;
+    if (!LockWatchList(lock, path, err))
+        return kExitFailed;
     CLotwardDoc doc;
     {
         CCliQuestions questions(err, backup);
@@ -222,14 +208,14 @@ int CmdRefresh(const Args& input, std::ostream& out, std::ostream& err)
     }
 
     CUnattendedQuestions questions(choice, err);
-    CRefreshService refresh(doc, options, questions, questions);
+    CRefreshService refresh(doc, options.Get(), questions, questions);
     std::set<CItem*> refreshed;
     refresh.SetResultListener([&](CItem& item, bool) { refreshed.insert(&item); });
 
     std::vector<CItem*> queued;
     auto queue = [&](CItem* item) {
         if (item->GetServer() == nullptr) {
-            err << "Skipped " << Windows1252ToUtf8(ItemLabel(*item)) << ": no such server\n";
+            err << "Skipped " << DescribeItem(*item) << ": no such server\n";
             return;
         }
         doc.RefreshItem(item);
@@ -257,7 +243,7 @@ int CmdRefresh(const Args& input, std::ostream& out, std::ostream& err)
 
     int failed = 0;
     for (CItem* item : queued) {
-        const std::string label = Windows1252ToUtf8(ItemLabel(*item));
+        const std::string label = DescribeItem(*item);
         if (!refreshed.count(item)) {
             ++failed;
             out << "Failed " << label << "\n";
@@ -279,6 +265,7 @@ int CmdRefresh(const Args& input, std::ostream& out, std::ostream& err)
         out << "Refresh aborted.\n";
 
     if (doc.IsModified()) {
+        ReportPurgedItems(doc, out);
         std::string error;
         if (!doc.OnSaveDocument(path, &error)) {
             err << "lotwarden: " << Windows1252ToUtf8(error) << "\n";
@@ -377,7 +364,8 @@ int CmdSearchUrl(const Args& input, std::ostream& out, std::ostream& err)
     CSearchRequest request;
     server->GetSearchDefaults(request);
     if (!queries.empty())
-        request.query = Utf8ToWindows1252(queries[0]);
+        if (!ArgToWindows1252(queries[0], request.query, err))
+            return kExitUsage;
     if (!categories.empty() && (!ParseInt(categories[0], request.categoryIndex) || request.categoryIndex < 0)) {
         err << "lotwarden: --category takes a category index from 0\n";
         return kExitUsage;

@@ -76,6 +76,7 @@ struct TransferContext
     CurlSession* session = nullptr;
     int fd = -1;
     std::int64_t written = 0;
+    std::int64_t discarded = 0; // bytes of error pages read and dropped
     std::int64_t maxBytes = 0;
     bool tooLarge = false;
     bool writeFailed = false;
@@ -95,9 +96,16 @@ size_t WriteBody(char* data, size_t size, size_t count, void* user)
 {
     auto* context = static_cast<TransferContext*>(user);
     const size_t length = size * count;
-    // The body of an error page is not kept: only a 200 answer fills the file.
-    if (ResponseCode(context->session->easy) != 200)
+    // The body of an error page is not kept (only a 200 answer fills the file), but it is
+    // held to the same size limit, so that an endless error page cannot hold a transfer.
+    if (ResponseCode(context->session->easy) != 200) {
+        context->discarded += static_cast<std::int64_t>(length);
+        if (context->discarded > context->maxBytes) {
+            context->tooLarge = true;
+            return 0;
+        }
         return length;
+    }
     if (context->written + static_cast<std::int64_t>(length) > context->maxBytes) {
         context->tooLarge = true;
         return 0;
@@ -410,6 +418,7 @@ int Transfer(CDownItem* download, SessionPtr& session)
         SendLogin(session->easy, proxy, login);
         context.dialog = &dialog;
         context.tooLarge = context.writeFailed = false;
+        context.discarded = 0;
         result = PerformWithRetries(*session, context, tuning);
         context.dialog = nullptr;
         if (dialog.owns_lock())

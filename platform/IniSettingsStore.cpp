@@ -1,6 +1,7 @@
 #include "platform/IniSettingsStore.h"
 
 #include "platform/Cp1252.h"
+#include "platform/FileLock.h"
 
 #include <cerrno>
 #include <climits>
@@ -640,6 +641,13 @@ bool CIniSettingsStore::Flush()
     std::lock_guard lock(mutex);
     if (pending.empty())
         return true;
+
+    // Programs flushing this file at the same moment take turns: each re-reads the file and
+    // renames its new version over it under a lock on the folder (never replaced, unlike the
+    // file), so that none of them drops the values another has just written.
+    MakeDirectories(DirectoryOf(path));
+    CFileLock folderLock;
+    folderLock.LockDirectory(DirectoryOf(path));
 
     CSettingsTable merged;
     const LoadState onDisk = ReadFile(path, merged);

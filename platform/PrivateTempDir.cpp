@@ -1,11 +1,14 @@
 #include "platform/PrivateTempDir.h"
 
+#include "platform/FileLock.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <map>
 #include <mutex>
 #include <set>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -52,6 +55,42 @@ bool MakePrivate(const std::string& dir)
     return ok;
 }
 
+// Removes the files and links in `dir` (never a subdirectory, never through a link).
+void RemoveLeftovers(const std::string& dir)
+{
+    const int dirFd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (dirFd < 0)
+        return;
+    DIR* listing = fdopendir(dirFd);
+    if (!listing) {
+        close(dirFd);
+        return;
+    }
+    while (const dirent* entry = readdir(listing)) {
+        struct stat st {};
+        if (fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(st.st_mode))
+            unlinkat(dirFd, entry->d_name, 0);
+    }
+    closedir(listing);
+}
+
+// Directories this process uses, each with the descriptor that holds its shared lock.
+std::mutex joinedLock;
+std::map<std::string, int> joinedDirs;
+
+void Join(const std::string& dir)
+{
+    std::lock_guard guard(joinedLock);
+    if (joinedDirs.count(dir))
+        return;
+    CFileLock lock;
+    // Alone with the directory: whatever is in it belongs to no running program.
+    if (lock.LockDirectory(dir, false, false))
+        RemoveLeftovers(dir);
+    if (lock.LockDirectory(dir, true))
+        joinedDirs[dir] = lock.Release();
+}
+
 // Numbers handed out by this process and not yet removed, per "<dir><prefix>". Knowing them
 // saves a failed creation for every live download when thousands are queued.
 std::mutex numbersLock;
@@ -80,6 +119,7 @@ std::string GetPrivateTempDir()
         dir.pop_back();
     if (!MakePrivate(dir))
         return {};
+    Join(dir);
     return dir + "/";
 }
 
@@ -131,4 +171,35 @@ void RemoveNumberedTempFile(const std::string& path)
     it->second.erase(number);
     if (it->second.empty())
         numbersInUse.erase(it);
+}
+
+std::string CreateNamedTempFile(const std::string& name)
+{
+    if (name.empty() || name.find('/') != std::string::npos || name == "." || name == "..")
+        return {};
+    const std::string dir = GetPrivateTempDir();
+    if (dir.empty())
+        return {};
+    const std::size_t dot = name.find_last_of('.');
+    const std::string stem = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+    const std::string extension = stem.size() == name.size() ? std::string() : name.substr(dot);
+    for (int n = 1; n < 10000; ++n) {
+        const std::string path = dir + (n == 1 ? name : stem + "-" + std::to_string(n) + extension);
+        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            close(fd);
+            return path;
+        }
+        if (errno != EEXIST)
+            break;
+    }
+    return {};
+}
+
+void RemoveAllNumberedTempFiles()
+{
+    std::lock_guard guard(numbersLock);
+    for (const auto& [base, numbers] : numbersInUse)
+        for (long number : numbers)
+            unlink((base + std::to_string(number)).c_str());
 }

@@ -136,15 +136,7 @@ bool CAmazonServer::ParseItemUrl(const std::string& url, std::string* itemNumber
     const std::string_view prefix(kBrowseUrlPrefix);
     if (url.compare(0, prefix.size(), prefix) != 0)
         return false;
-    std::string number = url.substr(prefix.size());
-    for (char separator : {'&', '?', '/'}) {
-        const std::size_t cut = number.find(separator);
-        if (cut != std::string::npos)
-            number.erase(cut);
-    }
-    if (itemNumber != nullptr)
-        *itemNumber = std::move(number);
-    return true;
+    return TakeItemNumber(url.substr(prefix.size()), itemNumber);
 }
 
 void CAmazonServer::GetSearchDefaults(CSearchRequest& request)

@@ -58,6 +58,10 @@ public:
     virtual std::string GetItemUrlPrefix() = 0;
     // Whether `url` is an item page of this site; the item number goes to *itemNumber when given.
     virtual bool ParseItemUrl(const std::string& url, std::string* itemNumber);
+    // The item number in what follows an item URL's prefix: cut at a fragment ("#") and, with
+    // `cutAtQuery`, at the first "&", "?" or "/"; trailing blanks dropped. An empty number names
+    // no item: false, and *itemNumber is left alone.
+    static bool TakeItemNumber(std::string tail, std::string* itemNumber, bool cutAtQuery = true);
     virtual std::string GetSearchBase(bool searchDescriptions);
 
     // Reads a downloaded page file into `info`; 0 on success, 1 on failure.

@@ -106,9 +106,10 @@ bool CEbayServer::ParseItemUrl(const std::string& url, std::string* itemNumber)
         const std::string_view head(prefix);
         if (url.compare(0, head.size(), head) != 0)
             continue;
-        const std::string number = url.substr(head.size());
+        std::string number = url.substr(head.size());
         // The first matching host decides; a URL that names no item is not an item's URL.
-        if (number.empty() || !std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        if (!TakeItemNumber(std::move(number), &number, false) ||
+            !std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }))
             return false;
         if (itemNumber != nullptr)
             *itemNumber = number;

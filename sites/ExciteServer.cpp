@@ -168,15 +168,7 @@ bool CExciteServer::ParseItemUrl(const std::string& url, std::string* itemNumber
         const std::string prefix = std::string("http://") + kHost + path;
         if (url.compare(0, prefix.size(), prefix) != 0)
             continue;
-        std::string number = url.substr(url.find("LotNo=") + 6);
-        for (char separator : {'&', '?', '/'}) {
-            const std::size_t cut = number.find(separator);
-            if (cut != std::string::npos)
-                number.erase(cut);
-        }
-        if (itemNumber != nullptr)
-            *itemNumber = std::move(number);
-        return true;
+        return TakeItemNumber(url.substr(prefix.size()), itemNumber);
     }
     return false;
 }

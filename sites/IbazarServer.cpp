@@ -212,9 +212,7 @@ bool CIbazarServer::ParseItemUrl(const std::string& url, std::string* itemNumber
     const std::string prefix = "http://" + texts.host + kPlainItemPath;
     if (url.compare(0, prefix.size(), prefix) != 0)
         return false;
-    if (itemNumber != nullptr)
-        *itemNumber = url.substr(prefix.size());
-    return true;
+    return TakeItemNumber(url.substr(prefix.size()), itemNumber, false);
 }
 
 void CIbazarServer::GetSearchDefaults(CSearchRequest& request)

@@ -11,6 +11,7 @@
 #include "text/ReferenceData.h"
 #include "text/SiteDate.h"
 
+#include <algorithm>
 #include <fstream>
 #include <string_view>
 #include <typeinfo>
@@ -212,14 +213,21 @@ bool CAuctionServer::ParseItemUrl(const std::string& url, std::string* itemNumbe
     // A site without an item URL owns no URL at all.
     if (prefix.empty() || url.compare(0, prefix.size(), prefix) != 0)
         return false;
-    std::string number = url.substr(prefix.size());
-    for (char separator : {'&', '?', '/'}) {
-        const std::size_t cut = number.find(separator);
-        if (cut != std::string::npos)
-            number.erase(cut);
-    }
+    return TakeItemNumber(url.substr(prefix.size()), itemNumber);
+}
+
+bool CAuctionServer::TakeItemNumber(std::string tail, std::string* itemNumber, bool cutAtQuery)
+{
+    tail.erase(std::min(tail.find('#'), tail.size()));
+    if (cutAtQuery)
+        tail.erase(std::min(tail.find_first_of("&?/"), tail.size()));
+    while (!tail.empty() &&
+           (tail.back() == ' ' || tail.back() == '\t' || tail.back() == '\r' || tail.back() == '\n'))
+        tail.pop_back();
+    if (tail.empty())
+        return false;
     if (itemNumber != nullptr)
-        *itemNumber = std::move(number);
+        *itemNumber = std::move(tail);
     return true;
 }
 

@@ -299,15 +299,7 @@ bool CYahooIntlServer::ParseItemUrl(const std::string& url, std::string* itemNum
     const std::string prefix = CountryHostUrl(intlCountryCode) + "/" + intlCountryCode + "/auction/";
     if (url.compare(0, prefix.size(), prefix) != 0)
         return false;
-    std::string number = url.substr(prefix.size());
-    for (char separator : {'&', '?', '/'}) {
-        const std::size_t cut = number.find(separator);
-        if (cut != std::string::npos)
-            number.erase(cut);
-    }
-    if (itemNumber != nullptr)
-        *itemNumber = std::move(number);
-    return true;
+    return TakeItemNumber(url.substr(prefix.size()), itemNumber);
 }
 
 std::string CYahooIntlServer::GetSearchBase(bool searchDescriptions)

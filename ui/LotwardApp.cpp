@@ -268,6 +268,11 @@ bool CLotwardApp::FileOpen()
 
 bool CLotwardApp::DoSave(const QString& path)
 {
+    // Another program (lotwarden, another window) may have saved the file since it was read.
+    if (doc->FileChangedOnDisk(NativePath(path)) &&
+        LwMessage::Show(MessageParent(), ResFormat(kStrChangedOnDisk, {QDir::toNativeSeparators(path)}),
+                        LwMessage::YesNo, QMessageBox::Warning) != LwMessage::AnswerYes)
+        return false;
     std::string error;
     if (!doc->OnSaveDocument(NativePath(path), &error)) {
         LwMessage::Show(MessageParent(), LocalizedFileMessage(error, path), LwMessage::Ok, QMessageBox::Critical);

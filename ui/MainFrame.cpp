@@ -2,6 +2,7 @@
 
 #include "core/document/LotwardDoc.h"
 #include "core/options/AppOptions.h"
+#include "platform/PrivateTempDir.h"
 #include "platform/SettingsStore.h"
 #include "ui/AddItemDialog.h"
 #include "ui/Artwork.h"
@@ -662,17 +663,21 @@ void CMainFrame::SendMail()
 {
     QString attachment = app.PathName();
     if (attachment.isEmpty() || doc.IsModified()) {
-        // Mail the document as it is now, without saving over the user's file.
-        const QString temp = QDir(QDir::tempPath()).filePath(
-            QStringLiteral("%1-%2%3").arg(AppTitle()).arg(QCoreApplication::applicationPid()).arg(ResText(kStrFileExtension)));
-        const bool wasModified = doc.IsModified();
+        // Mail the document as it is now, without saving over the user's file. The copy goes
+        // into the private temporary folder under a name created for it alone, so no other user
+        // can read it or plant a link where it is written.
+        const std::string tempPath = CreateNamedTempFile((AppTitle() + ResText(kStrFileExtension)).toStdString());
+        if (tempPath.empty()) {
+            LwMessage::Show(this, ResText(kStrSaveFailed), LwMessage::Ok, QMessageBox::Critical);
+            return;
+        }
+        const QString temp = QString::fromStdString(tempPath);
+        app.RegisterFileToDelete(temp);
         std::string error;
-        if (!doc.OnSaveDocument(FromQt(temp), &error)) {
+        if (!doc.SaveCopy(tempPath, &error)) {
             LwMessage::Show(this, ToQt(error), LwMessage::Ok, QMessageBox::Critical);
             return;
         }
-        doc.SetModifiedFlag(wasModified);
-        app.RegisterFileToDelete(temp);
         attachment = temp;
     }
     if (!QProcess::startDetached(QStringLiteral("xdg-email"), {QStringLiteral("--attach"), attachment}))

@@ -83,6 +83,7 @@ enum UiStringId : int {
     kStrCapsIndicator = 20133,     // "CAP"
     kStrNumIndicator = 20134,      // "NUM"
     kStrOpenFailed = 20136,        // "Cannot open %1."
+    kStrChangedOnDisk = 20137,     // the file was saved by another program since it was read
 
     kStrProxyTitle = 20140,
     kStrProxyPrompt = 20141,

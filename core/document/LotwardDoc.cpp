@@ -13,9 +13,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <filesystem>
 #include <functional>
 #include <numeric>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -42,6 +45,14 @@ std::string CollationKey(const std::string& text1252)
     }
     key.resize(length);
     return key;
+}
+
+// One spelling per file, so that "list.lwd" and "/home/me/list.lwd" compare equal.
+std::string CanonicalPath(const std::string& path)
+{
+    std::error_code ec;
+    const std::filesystem::path canonical = std::filesystem::weakly_canonical(path, ec);
+    return ec ? path : canonical.string();
 }
 
 template <typename T> int Sign(T a, T b)
@@ -96,29 +107,65 @@ bool CLotwardDoc::OnNewDocument()
     columns.ResetToDefaults();
     items.clear();
     modified = false;
+    fileStamp = {};
     return true;
+}
+
+CLotwardDoc::FileStamp CLotwardDoc::FileStamp::From(const std::string& path, const struct stat& info)
+{
+    return {CanonicalPath(path),
+            static_cast<unsigned long long>(info.st_dev),
+            static_cast<unsigned long long>(info.st_ino),
+            static_cast<long long>(info.st_size),
+            static_cast<long long>(info.st_mtim.tv_sec),
+            static_cast<long long>(info.st_mtim.tv_nsec)};
+}
+
+bool CLotwardDoc::StampOf(const std::string& path, FileStamp& stamp)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return false;
+    stamp = FileStamp::From(path, info);
+    return true;
+}
+
+bool CLotwardDoc::FileChangedOnDisk(const std::string& path) const
+{
+    if (fileStamp.path.empty() || fileStamp.path != CanonicalPath(path))
+        return false;
+    FileStamp now;
+    return StampOf(path, now) && !(now == fileStamp);
 }
 
 bool CLotwardDoc::OnOpenDocument(const std::string& path, std::string* error)
 {
     DeleteContents();
     modified = false;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) {
+    fileStamp = {};
+    RemoveSaveLeftovers(path);
+    // A FIFO or a device is refused before it is opened: opening a FIFO for reading waits for a
+    // writer for ever. The descriptor is opened without waiting and checked again, in case the
+    // name was replaced in between.
+    struct stat info {};
+    const bool named = ::stat(path.c_str(), &info) == 0;
+    const int fd = named && S_ISREG(info.st_mode) ? ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC) : -1;
+    if (fd < 0) {
         if (error)
-            *error = errno == ENOENT ? ReplaceFirst(FrameworkMessage::kFileNotFound, "%1", path)
-                                     : std::string(FrameworkMessage::kFailedToOpen);
+            *error = !named && errno == ENOENT ? ReplaceFirst(FrameworkMessage::kFileNotFound, "%1", path)
+                                               : std::string(FrameworkMessage::kFailedToOpen);
         OnNewDocument();
         return false;
     }
-    struct stat info {};
-    if (::fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) {
-        std::fclose(file);
+    std::FILE* file = nullptr;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || (file = ::fdopen(fd, "rb")) == nullptr) {
+        ::close(fd);
         if (error)
             *error = FrameworkMessage::kFailedToOpen;
         OnNewDocument();
         return false;
     }
+    fileStamp = FileStamp::From(path, info);
     bool ok = true;
     std::string message;
     // An empty file is an empty document: nothing is read from it.
@@ -153,15 +200,21 @@ bool CLotwardDoc::OnOpenDocument(const std::string& path, std::string* error)
     return true;
 }
 
-bool CLotwardDoc::OnSaveDocument(const std::string& path, std::string* error)
+bool CLotwardDoc::SaveCopy(const std::string& path, std::string* error)
 {
     SyncColumnWidths();
     const SafeSaveResult result = SaveArchiveFile(path, [this](CArchiveWriter& writer) { Serialize(writer); });
-    if (!result.ok) {
-        if (error)
-            *error = SaveErrorMessage(path, result.error);
+    if (!result.ok && error)
+        *error = SaveErrorMessage(path, result.error);
+    return result.ok;
+}
+
+bool CLotwardDoc::OnSaveDocument(const std::string& path, std::string* error)
+{
+    if (!SaveCopy(path, error))
         return false;
-    }
+    if (!StampOf(path, fileStamp))
+        fileStamp = {};
     modified = false;
     return true;
 }

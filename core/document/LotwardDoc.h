@@ -14,6 +14,7 @@ class CArchiveReader;
 class CArchiveWriter;
 class CAuctionServer;
 class CLotwardDoc;
+struct stat;
 
 enum UpdateHint : int {
     kHintAll = 0,          // everything changed (the document was emptied)
@@ -67,8 +68,16 @@ public:
     // Writes a temporary file beside `path` and renames it over `path` once complete; on
     // failure the file at `path` is untouched and `error` receives the message to show.
     bool OnSaveDocument(const std::string& path, std::string* error = nullptr);
+    // The same write for a copy kept elsewhere (a mail attachment): the document stays as
+    // modified as it was and keeps following the file it was opened from.
+    bool SaveCopy(const std::string& path, std::string* error = nullptr);
     void Serialize(CArchiveWriter& archive) const;
     void Serialize(CArchiveReader& archive);
+
+    // Whether the file at `path` is no longer the one this document last read or wrote there:
+    // another program saved over it meanwhile. False for a file the document never had and
+    // for a file that is gone (saving loses nothing then).
+    bool FileChangedOnDisk(const std::string& path) const;
 
     bool IsModified() const { return modified; }
     void SetModifiedFlag(bool value = true) { modified = value; }
@@ -105,8 +114,20 @@ public:
     std::time_t lastRefreshTime = 0;
 
 private:
+    // What the file looked like when this document last read or wrote it.
+    struct FileStamp
+    {
+        std::string path;
+        unsigned long long device = 0, inode = 0;
+        long long size = 0, modifiedSec = 0, modifiedNsec = 0;
+        bool operator==(const FileStamp&) const = default;
+        static FileStamp From(const std::string& path, const struct stat& info);
+    };
+    static bool StampOf(const std::string& path, FileStamp& stamp);
+
     std::vector<std::unique_ptr<CItem>> items;
     CColumnInfoList columns;
+    FileStamp fileStamp;
     bool modified = false;
     std::vector<IDocumentObserver*> observers;
     IItemDownloads* itemDownloads = nullptr;

@@ -35,9 +35,18 @@ bool OpenDocumentFile(CLotwardDoc& doc, const std::string& path, IOpenQuestions&
             std::filesystem::copy_file(path, backup, std::filesystem::copy_options::overwrite_existing, ec);
             if (ec) {
                 const std::string reason = ec.message();
-                questions.ShowError(reason.empty()
-                                        ? FormatText(LoadResString(kStrBackupFailed), {backup})
-                                        : FormatText(LoadResString(kStrBackupFailedWithReason), {backup, reason}));
+                const std::string message =
+                    reason.empty() ? FormatText(LoadResString(kStrBackupFailed), {backup})
+                                   : FormatText(LoadResString(kStrBackupFailedWithReason), {backup, reason});
+                if (questions.KeepOpenWithoutBackup()) {
+                    questions.ShowError(message);
+                } else {
+                    doc.OnNewDocument();
+                    AppState().formatChanged = false;
+                    if (error)
+                        *error = message;
+                    return false;
+                }
             }
         }
     }

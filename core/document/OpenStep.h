@@ -14,6 +14,10 @@ public:
     virtual ~IOpenQuestions() = default;
     virtual bool AskYesNo(const std::string& text) = 0;
     virtual void ShowError(const std::string& text) = 0;
+    // Whether the document stays open when the backup copy the user asked for failed. A
+    // person who saw the error decides later whether to save; a program acting alone must not
+    // go on to rewrite the only copy of the old file.
+    virtual bool KeepOpenWithoutBackup() { return true; }
 };
 
 // The path with its extension replaced by ".old" (".old" appended when the file name has no
@@ -21,6 +25,7 @@ public:
 // sends the copy into another folder.
 std::string BackupFileName(const std::string& path);
 
-// Opens `path` into `doc`; on a failed open `error` receives the message to show.
+// Opens `path` into `doc`; on a failed open `error` receives the message to show. A failed
+// backup copy fails the open when the questions say so (the error is then the backup's).
 bool OpenDocumentFile(CLotwardDoc& doc, const std::string& path, IOpenQuestions& questions,
                       std::string* error = nullptr);

@@ -16,5 +16,8 @@ struct SafeSaveResult
 
 SafeSaveResult SaveArchiveFile(const std::string& path, const std::function<void(CArchiveWriter&)>& write);
 
+// Removes the temporary files that saves of `path` by programs no longer running left beside it.
+void RemoveSaveLeftovers(const std::string& path);
+
 // The frame's message for a failed save of `path`.
 std::string SaveErrorMessage(const std::string& path, int error);

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cwchar>
 #include <iterator>
+#include <vector>
 
 namespace {
 
@@ -227,18 +228,56 @@ bool CItem::GetNumber(int columnId, int& out) const
 
 double CItem::PriceValue(const std::string& text)
 {
-    std::string digits;
-    digits.reserve(text.size());
-    for (char c : text) {
-        if (c == ',')
-            c = '.';
-        if ((c >= '0' && c <= '9') || c == '.')
-            digits += c;
+    // The first number of the text, with the blanks, commas and points between its digits.
+    auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    auto isSeparator = [](char c) { return c == ',' || c == '.' || c == ' ' || c == '\xA0' || c == '\''; };
+    std::size_t start = 0;
+    while (start < text.size() && !isDigit(text[start]))
+        ++start;
+    if (start == text.size())
+        return 0;
+    std::vector<std::string> groups(1);
+    std::vector<char> separators;
+    for (std::size_t i = start; i < text.size(); ++i) {
+        if (isDigit(text[i])) {
+            groups.back() += text[i];
+        } else if (isSeparator(text[i]) && i + 1 < text.size() && isDigit(text[i + 1])) {
+            separators.push_back(text[i]);
+            groups.emplace_back();
+        } else {
+            break;
+        }
     }
-    // from_chars reads the longest leading number without depending on the C locale's
-    // decimal separator.
+    // ".50" is half a unit.
+    const bool leadingDecimal = start > 0 && (text[start - 1] == '.' || text[start - 1] == ',') &&
+                                (start < 2 || !isDigit(text[start - 2]));
+
+    // The last comma or point is the decimal separator unless it reads as a thousands
+    // separator: exactly three digits follow, every separator before it is a blank or the same
+    // character, and the first group is one to three digits not starting with 0 ("1,125",
+    // "1.500", but "0.125", "12,50" and "1.234,567" have decimals).
+    std::size_t decimal = separators.size();
+    if (!separators.empty()) {
+        const std::size_t last = separators.size() - 1;
+        const char mark = separators[last];
+        if (mark == ',' || mark == '.') {
+            bool grouping = groups[last + 1].size() == 3 && groups[0].size() <= 3 && groups[0][0] != '0';
+            for (std::size_t k = 0; grouping && k < last; ++k)
+                grouping = separators[k] == mark || separators[k] == ' ' || separators[k] == '\xA0' ||
+                           separators[k] == '\'';
+            if (!grouping)
+                decimal = last;
+        }
+    }
+    std::string number = leadingDecimal ? "0." : "";
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        if (g > 0 && g - 1 == decimal)
+            number += '.';
+        number += groups[g];
+    }
+    // from_chars reads the number without depending on the C locale's decimal separator.
     double value = 0;
-    const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
     return result.ec == std::errc() ? value : 0.0;
 }
 

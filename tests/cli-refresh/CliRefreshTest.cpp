@@ -10,7 +10,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <chrono>
+#include <random>
+#include <thread>
+#include <signal.h>
 #include <string>
+#include <vector>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -43,6 +48,70 @@ proxy-auth = buyer:s3cret
 title = Pocket watch
 seller = tictoc
 proxy-auth = buyer:s3cret
+
+[ebay-item 2101]
+title = Slow lot 2101
+seller = slowpoke
+bid = 1 $1.00 someone
+header-delay-ms = 50
+chunk-size = 256
+chunk-delay-ms = 10
+
+[ebay-item 2102]
+title = Slow lot 2102
+seller = slowpoke
+bid = 1 $1.00 someone
+header-delay-ms = 50
+chunk-size = 256
+chunk-delay-ms = 10
+
+[ebay-item 2103]
+title = Slow lot 2103
+seller = slowpoke
+bid = 1 $1.00 someone
+header-delay-ms = 50
+chunk-size = 256
+chunk-delay-ms = 10
+
+[ebay-item 2104]
+title = Slow lot 2104
+seller = slowpoke
+bid = 1 $1.00 someone
+header-delay-ms = 50
+chunk-size = 256
+chunk-delay-ms = 10
+
+[ebay-item 2105]
+title = Slow lot 2105
+seller = slowpoke
+bid = 1 $1.00 someone
+header-delay-ms = 50
+chunk-size = 256
+chunk-delay-ms = 10
+
+[ebay-item 2106]
+title = Slow lot 2106
+seller = slowpoke
+bid = 1 $1.00 someone
+header-delay-ms = 50
+chunk-size = 256
+chunk-delay-ms = 10
+
+[ebay-item 2107]
+title = Slow lot 2107
+seller = slowpoke
+bid = 1 $1.00 someone
+header-delay-ms = 50
+chunk-size = 256
+chunk-delay-ms = 10
+
+[ebay-item 2108]
+title = Slow lot 2108
+seller = slowpoke
+bid = 1 $1.00 someone
+header-delay-ms = 50
+chunk-size = 256
+chunk-delay-ms = 10
 )";
 
 struct RunResult
@@ -237,3 +306,53 @@ TEST_F(CliRefresh, SearchUrlStartsFromTheServersDefaults)
 }
 
 } // namespace
+
+namespace {
+
+std::vector<std::string> NamesIn(const std::filesystem::path& folder)
+{
+    std::vector<std::string> names;
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ignored))
+        names.push_back(entry.path().filename().string());
+    return names;
+}
+
+} // namespace
+
+// A refresh ended at any moment, by SIGKILL or by an interrupt, leaves the list whole; an
+// interrupt removes its own temporary files, and the next start removes what a kill left.
+TEST_F(CliRefresh, InterruptedRefreshLeavesTheListWholeAndNoLeftovers)
+{
+    MakeList("2101 2102 2103 2104 2105 2106 2107 2108");
+    const std::filesystem::path tmp = dir / "tmp";
+    std::mt19937 random(19);
+    std::uniform_int_distribution<int> pauseMs(0, 1200);
+    for (int round = 0; round < 8; ++round) {
+        const int signal = round % 2 ? SIGINT : SIGKILL;
+        const std::string command = "http_proxy=" + server->BaseUrl() + " no_proxy= NO_PROXY= LOTWARDEN_TMPDIR='" +
+                                    tmp.string() + "' exec '" LW_BIN_DIR "/lotwarden' refresh '" + list +
+                                    "' >/dev/null 2>&1";
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        // The moment of the kill is the point of the test, not a synchronisation.
+        std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs(random)));
+        ::kill(child, signal);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        SCOPED_TRACE("round " + std::to_string(round) + ", status " + std::to_string(status));
+        if (signal == SIGINT && WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGINT) {
+            EXPECT_TRUE(NamesIn(tmp).empty()) << "an interrupted refresh removes its downloads";
+        }
+
+        const RunResult shown = Run("show '" + list + "' --json");
+        ASSERT_EQ(shown.exitCode, 0) << shown.output;
+        EXPECT_EQ(Count(shown.output, "\"itemNumber\""), 8) << shown.output;
+        EXPECT_TRUE(NamesIn(tmp).empty()) << "the next start clears what the killed refresh left";
+        EXPECT_EQ(NamesIn(dir).size(), 2u) << "only the list and the temporary folder";
+    }
+}

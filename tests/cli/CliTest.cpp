@@ -1,55 +1,12 @@
 // lotwarden end to end: the real program on real files, its output, exit codes, and that a
 // failing command writes nothing.
 
-#include "../model/ModelTestSupport.h"
+#include "CliRun.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <sys/wait.h>
-
 using namespace modeltest;
 using namespace std::string_literals;
-
-namespace {
-
-struct CliRun
-{
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& word)
-{
-    std::string quoted = "'";
-    for (char c : word)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-CliRun Lotwarden(const TempDir& dir, const std::vector<std::string>& args)
-{
-    std::string command = Quote(LW_BIN_DIR "/lotwarden");
-    for (const std::string& arg : args)
-        command += " " + Quote(arg);
-    const std::string errFile = dir / "stderr.txt";
-    command += " 2>" + Quote(errFile);
-    CliRun run;
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    char buffer[4096];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.out.append(buffer, got);
-    const int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.err = ReadFileBytes(errFile);
-    return run;
-}
-
-} // namespace
 
 TEST(CliLotwarden, VersionAndUsage)
 {

@@ -100,6 +100,11 @@ protected:
         big.pattern = "/at-limit";
         big.response.generatedSize = kMaxBody;
         table.Add(big);
+        // An error page without end: read to the end, it would hold the transfer for hours.
+        big.pattern = "/endless-404";
+        big.response.status = 404;
+        big.response.generatedSize = std::int64_t{1} << 40;
+        table.Add(big);
 
         lwsim::Route stalled = MakeRoute("/stalled", "never in time");
         stalled.fault.headerDelayMs = 5000;
@@ -207,6 +212,7 @@ TEST_F(DownloadQueueTest, FailuresGiveTheirStatusAndOneErrorQuestion)
         {"500 page", Url("/error500"), 3},
         {"unknown page", Url("/nothing-here"), 3},
         {"body larger than the limit", Url("/big"), 3},
+        {"error page larger than the limit", Url("/endless-404"), 3},
         {"connection reset mid-body", Url("/reset"), 2},
         {"body shorter than announced", Url("/truncated"), 2},
         {"server stops answering", Url("/stalled"), 2},

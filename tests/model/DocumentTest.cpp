@@ -229,7 +229,7 @@ TEST(ModelDocument, SortByEachValueKindIsStableAndReportsChange)
         {kColDescription, true, {"b", "c", "a", "d"}},  // byte order in the C locale, ties kept
         {kColDescription, false, {"a", "d", "c", "b"}}, // descending keeps ties in their order
         {kColEndDate, true, {"d", "b", "c", "a"}},
-        {kColCurrentPrice, true, {"d", "b", "c", "a"}}, // "" is 0, "$1,234.50" is 1.234
+        {kColCurrentPrice, true, {"d", "c", "a", "b"}}, // "" is 0, "$1,234.50" is 1234.5
         {kColBidCount, false, {"d", "c", "a", "b"}},
         {kColEndDateLocal, false, {"a", "c", "d", "b"}},
     };
@@ -442,4 +442,50 @@ TEST(ModelSave, KeepsTheFileModeOfTheFileItReplaces)
     EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::all,
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
                   std::filesystem::perms::group_read);
+}
+
+// The desktop program asks before saving over a file that another program saved since it was
+// read; a copy written elsewhere (File > Send) does not move what the document follows.
+TEST(ModelDocument, NoticesAFileSavedByAnotherProgramSinceItWasRead)
+{
+    TempDir dir;
+    const std::string path = dir / "w.lwd";
+    CLotwardDoc mine;
+    mine.OnNewDocument();
+    EXPECT_FALSE(mine.FileChangedOnDisk(path)) << "a file the document never had";
+    ASSERT_TRUE(mine.OnSaveDocument(path));
+    EXPECT_FALSE(mine.FileChangedOnDisk(path));
+    EXPECT_FALSE(mine.FileChangedOnDisk(dir / "./w.lwd")) << "the same file spelt another way";
+
+    CLotwardDoc other;
+    ASSERT_TRUE(other.OnOpenDocument(path));
+    other.AddItem("1", nullptr);
+    ASSERT_TRUE(other.OnSaveDocument(path));
+    EXPECT_TRUE(mine.FileChangedOnDisk(path));
+    EXPECT_FALSE(other.FileChangedOnDisk(path));
+    ASSERT_TRUE(mine.SaveCopy(dir / "copy.lwd"));
+    EXPECT_TRUE(mine.FileChangedOnDisk(path)) << "the copy changed nothing";
+
+    ASSERT_TRUE(mine.OnOpenDocument(path));
+    EXPECT_FALSE(mine.FileChangedOnDisk(path));
+    std::filesystem::remove(path);
+    EXPECT_FALSE(mine.FileChangedOnDisk(path)) << "a file that is gone loses nothing";
+}
+
+// A read-only file is never replaced, though its folder would let a rename through.
+TEST(ModelDocument, ReadOnlyFileIsRefusedAndKept)
+{
+    TempDir dir;
+    const std::string path = dir / "ro.lwd";
+    CLotwardDoc doc;
+    doc.OnNewDocument();
+    ASSERT_TRUE(doc.OnSaveDocument(path));
+    const std::string before = ReadFileBytes(path);
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
+                                           std::filesystem::perms::others_read);
+    doc.AddItem("1", nullptr);
+    std::string error;
+    EXPECT_FALSE(doc.OnSaveDocument(path, &error));
+    EXPECT_EQ(error, "Unable to write to " + path + ", it is read-only or opened by someone else.");
+    EXPECT_EQ(ReadFileBytes(path), before);
 }

@@ -140,16 +140,20 @@ TEST(ModelItem, ValueKindsPerColumn)
     EXPECT_FALSE(item.GetPrice(kColQuantity, price));
 }
 
-TEST(ModelItem, PriceValueReadsTheLeadingDecimal)
+// Thousands separators are read as such, so that "$1,125.00" sorts above "$25.00".
+TEST(ModelItem, PriceValueReadsTheFirstNumberWithItsSeparators)
 {
     struct Case
     {
         const char* text;
         double value;
     } cases[] = {
-        {"$5.00", 5},     {"12,50 FF", 12.5}, {"$1,234.50", 1.234}, {"EUR 1.200,00", 1.2},
-        {"", 0},          {"N/A", 0},         {".", 0},             {"..5", 0},
-        {"\x80 7", 7},    {"0.5", 0.5},       {".75", 0.75},        {"£ 10", 10},
+        {"$5.00", 5},         {"12,50 FF", 12.5},     {"$1,234.50", 1234.5},   {"EUR 1.200,00", 1200},
+        {"", 0},              {"N/A", 0},             {".", 0},                {"..5", 0.5},
+        {"\x80 7", 7},        {"0.5", 0.5},           {".75", 0.75},           {"£ 10", 10},
+        {"$1,125.00", 1125},  {"2 000,00 FF", 2000},  {"1.500,00", 1500},      {"1.500", 1500},
+        {"0.125", 0.125},     {"1234,567", 1234.567}, {"1.234,567", 1234.567}, {"1,234,567", 1234567},
+        {"2\xA0" "500", 2500}, {"12.5.", 12.5},        {"US $12.50 (EUR 11,00)", 12.5},
     };
     for (const Case& c : cases)
         EXPECT_DOUBLE_EQ(CItem::PriceValue(c.text), c.value) << c.text;

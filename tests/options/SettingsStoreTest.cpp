@@ -14,6 +14,7 @@
 #include <optional>
 #include <random>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -229,6 +230,35 @@ TEST(IniFormat, RandomNamesAndValuesSurviveAndRandomFilesParseSafely)
         CSettingsTable garbage;
         CIniSettingsStore::ParseIni(randomText(200, round % 3 == 0), garbage);
     }
+}
+
+// Two programs flushing the same file at the same moment: without the lock around re-reading
+// and renaming, each rename drops the values the other had just written.
+TEST_F(IniStoreTest, TwoProgramsFlushingAtOnceKeepEveryValue)
+{
+    constexpr int kPerProgram = 150;
+    pid_t children[2] = {};
+    for (int who = 0; who < 2; ++who) {
+        children[who] = ::fork();
+        ASSERT_GE(children[who], 0);
+        if (children[who] == 0) {
+            for (int i = 0; i < kPerProgram; ++i) {
+                CIniSettingsStore store(file.string());
+                store.WriteInt("Race", "p" + std::to_string(who) + "-" + std::to_string(i), i);
+                if (!store.Flush())
+                    ::_exit(1);
+            }
+            ::_exit(0);
+        }
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    }
+    const CIniSettingsStore merged(file.string());
+    EXPECT_EQ(merged.GetValueNames("Race").size(), 2u * kPerProgram);
+    EXPECT_EQ(FilesInDir(), 1u) << "no temporary file is left";
 }
 
 TEST_F(IniStoreTest, EveryValueRoundTripsThroughTheFile)

@@ -331,7 +331,11 @@ TEST(BaseItemUrls, CutTheNumberAfterThePrefix)
         {"http://auctions.example/item?n=123&more=1", true, "123"},
         {"http://auctions.example/item?n=123?x", true, "123"},
         {"http://auctions.example/item?n=12a/page.html", true, "12a"},
-        {"http://auctions.example/item?n=", true, ""},
+        {"http://auctions.example/item?n=", false, ""},
+        {"http://auctions.example/item?n=#frag", false, ""},
+        {"http://auctions.example/item?n= ", false, ""},
+        {"http://auctions.example/item?n=57#frag", true, "57"},
+        {"http://auctions.example/item?n=57 \t", true, "57"},
         {"HTTP://auctions.example/item?n=123", false, ""},
         {"http://auctions.example/item", false, ""},
     };
@@ -345,6 +349,27 @@ TEST(BaseItemUrls, CutTheNumberAfterThePrefix)
     EXPECT_EQ(server.GetItemUrl("77"), "http://auctions.example/item?n=77");
     EXPECT_EQ(server.GetPageUrl("77"), "http://auctions.example/item?n=77");
     EXPECT_EQ(server.GetSearchBase(true), "");
+}
+
+// The bare item-URL prefix of a site names no item, and a fragment or trailing blanks are not
+// part of an item number, on every server of the table.
+TEST(AllServersItemUrls, EmptyNumbersAreRefusedAndFragmentsCut)
+{
+    for (CAuctionServer* server : AllServers()) {
+        const std::string prefix = server->GetItemUrlPrefix();
+        if (prefix.empty())
+            continue;
+        SCOPED_TRACE(prefix);
+        std::string number = "untouched";
+        EXPECT_EQ(FindServerForUrl(prefix, &number), nullptr);
+        EXPECT_EQ(FindServerForUrl(prefix + "#top", nullptr), nullptr);
+        EXPECT_EQ(FindServerForUrl(prefix + "  ", nullptr), nullptr);
+        EXPECT_EQ(number, "untouched");
+        EXPECT_EQ(FindServerForUrl(prefix + "57#frag", &number), server);
+        EXPECT_EQ(number, "57");
+        EXPECT_EQ(FindServerForUrl(prefix + "58 ", &number), server);
+        EXPECT_EQ(number, "58");
+    }
 }
 
 TEST(BaseCategories, ComeFromTheReferenceData)

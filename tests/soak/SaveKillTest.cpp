@@ -13,6 +13,7 @@
 #include <random>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <signal.h>
 #include <sys/wait.h>
@@ -97,8 +98,17 @@ TEST(SaveKillTest, KilledSaveLeavesOldOrNewVersion)
         ASSERT_GE(version, lastVersion) << "round " << round << ": an older version came back";
         lastVersion = version;
     }
-    // A kill between writing and renaming may leave a temporary file; the watch list itself is
-    // always whole, which is what the checks above establish.
+    // A kill between writing and renaming may leave a temporary file; the next save removes
+    // those of processes that no longer run.
+    {
+        CLotwardDoc doc;
+        FillVersion(doc, lastVersion + 1);
+        ASSERT_TRUE(doc.OnSaveDocument(path));
+    }
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"list.lwd"});
     std::filesystem::remove_all(dir);
 }
 

@@ -17,6 +17,7 @@
 
 #include <map>
 #include <set>
+#include <vector>
 
 TEST(Startup, RefusesToRunWithoutItsDataFiles)
 {
@@ -116,6 +117,50 @@ TEST(Startup, UnreadableDocumentOnTheCommandLineStopsStartUp)
     PressInNextModal(QStringLiteral("OK"), &shown);
     EXPECT_FALSE(app.InitInstance({QStringLiteral("Lotward"), path}));
     EXPECT_EQ(shown, "Unexpected file format.");
+    app.ExitInstance();
+}
+
+// A list that lotwarden changed while the window had it open is not overwritten unasked.
+TEST(Startup, SavingOverAFileAnotherProgramChangedAsksFirst)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("watch.lwd"));
+    const std::string native = QFile::encodeName(path).toStdString();
+    {
+        CLotwardDoc doc;
+        doc.OnNewDocument();
+        AddEbayItems(doc, {"501"});
+        ASSERT_TRUE(doc.OnSaveDocument(native));
+    }
+    ProgramFolder folder;
+    CMemorySettingsStore settings;
+    CLotwardApp app(settings, folder.Path());
+    ASSERT_TRUE(app.InitInstance({QStringLiteral("Lotward"), path}));
+    AddEbayItems(app.Document(), {"9"});
+    {
+        CLotwardDoc other;
+        ASSERT_TRUE(other.OnOpenDocument(native));
+        AddEbayItems(other, {"777"});
+        ASSERT_TRUE(other.OnSaveDocument(native));
+    }
+    auto numbersOnDisk = [&] {
+        CLotwardDoc onDisk;
+        EXPECT_TRUE(onDisk.OnOpenDocument(native));
+        std::vector<std::string> numbers;
+        for (int i = 0; i < onDisk.GetItemCount(); ++i)
+            numbers.push_back(onDisk.GetItem(i)->GetItemNumber());
+        return numbers;
+    };
+    QString asked;
+    PressInNextModal(QStringLiteral("&No"), &asked);
+    EXPECT_FALSE(app.FileSave());
+    EXPECT_TRUE(asked.contains(QStringLiteral("has been changed by another program"))) << asked.toStdString();
+    EXPECT_EQ(numbersOnDisk(), (std::vector<std::string>{"501", "777"}));
+    EXPECT_TRUE(app.Document().IsModified());
+
+    PressInNextModal(QStringLiteral("&Yes"));
+    EXPECT_TRUE(app.FileSave());
+    EXPECT_EQ(numbersOnDisk(), (std::vector<std::string>{"501", "9"}));
     app.ExitInstance();
 }
 
