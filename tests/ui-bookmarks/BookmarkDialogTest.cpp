@@ -48,23 +48,11 @@ QTreeWidgetItem* FindNode(QTreeWidget* tree, const QString& text)
 // Accepts the dialog and returns the text of the message box it showed, if any.
 QString AcceptAndReadMessage(CBookmarkDialog& dialog, QMessageBox::Icon* icon = nullptr)
 {
-    QString seen;
-    AnswerNextModal(
-        [icon](QWidget* modal) {
-            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-                if (icon)
-                    *icon = box->icon();
-                box->accept();
-            } else {
-                modal->close();
-            }
-        },
-        &seen);
+    MessageAnswer message;
     dialog.accept();
-    // A dialog that needed no message leaves the answer waiting: give it nothing to find.
-    if (seen.isEmpty())
-        QTest::qWait(30);
-    return seen;
+    if (icon)
+        *icon = message.icon;
+    return message.text;
 }
 
 } // namespace
@@ -265,16 +253,12 @@ TEST(NetscapeFolderDialog, BrowseButtonPutsTheChosenFolderInTheDialog)
     settings.WriteString("Import", "NetcapeFile", Native(stores.bookmarks));
     CBookmarkDialog dialog(Mode::Import, settings);
     dialog.show();
-    bool sawChooser = false;
-    AnswerNextModal([&sawChooser](QWidget* modal) {
-        auto* chooser = qobject_cast<CNetscapeFolderDialog*>(modal);
-        ASSERT_NE(chooser, nullptr);
-        sawChooser = true;
+    ModalAnswer<CNetscapeFolderDialog> choose([](CNetscapeFolderDialog* chooser) {
         chooser->Tree()->setCurrentItem(FindNode(chooser->Tree(), QStringLiteral("Pens & Ink")));
         chooser->accept();
     });
     dialog.BrowseFolderButton()->click();
-    EXPECT_TRUE(sawChooser);
+    EXPECT_TRUE(choose.answered);
     EXPECT_EQ(dialog.FolderPath(), "\\Auctions\\Pens &amp; Ink\\");
     EXPECT_EQ(dialog.FolderEdit()->text(), QStringLiteral("\\Auctions\\Pens & Ink\\"));
 }
@@ -287,22 +271,25 @@ TEST(BrowseDirectory, OkGivesTheDirectoryWithASeparatorCancelKeepsIt)
     CBrowseDirectory browse;
 
     QString directory = start;
-    AnswerNextModal([&stores](QWidget* modal) {
-        auto* dialog = qobject_cast<QFileDialog*>(modal);
-        ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Select Internet Explorer Favorites folder"));
-        dialog->setDirectory(stores.favorites);
-        dialog->selectFile(stores.favorites);
-        static_cast<QDialog*>(dialog)->accept();
-    });
-    EXPECT_TRUE(browse.BrowseForDirectory(directory, QStringLiteral("Select Internet Explorer Favorites folder")));
+    {
+        ModalAnswer<QFileDialog> choose([&stores](QFileDialog* dialog) {
+            EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Select Internet Explorer Favorites folder"));
+            dialog->setDirectory(stores.favorites);
+            dialog->selectFile(stores.favorites);
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        EXPECT_TRUE(
+            browse.BrowseForDirectory(directory, QStringLiteral("Select Internet Explorer Favorites folder")));
+        EXPECT_TRUE(choose.answered);
+    }
     EXPECT_EQ(directory, stores.favorites + QLatin1Char('/'));
 
-    AnswerNextModal([](QWidget* modal) {
-        EXPECT_EQ(modal->windowTitle(), QStringLiteral("Directory Browse"));
-        modal->close();
+    ModalAnswer<QFileDialog> cancel([](QFileDialog* dialog) {
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Directory Browse"));
+        dialog->close();
     });
     EXPECT_FALSE(browse.BrowseForDirectory(directory));
+    EXPECT_TRUE(cancel.answered);
     EXPECT_EQ(directory, stores.favorites + QLatin1Char('/'));
     EXPECT_EQ(QDir::currentPath(), currentBefore);
 }
@@ -325,20 +312,12 @@ TEST(BookmarkCommands, ImportAndExportReportTheirCounts)
     });
     // Runs a command whose dialog is answered with OK; returns the report and its icon.
     auto run = [&running](int command, QMessageBox::Icon& icon) {
-        QString report;
-        AnswerNextModal([&report, &icon](QWidget* dialog) {
-            AnswerNextModal(
-                [&icon](QWidget* box) {
-                    if (auto* message = qobject_cast<QMessageBox*>(box))
-                        icon = message->icon();
-                    box->close();
-                },
-                &report);
-            ASSERT_NE(qobject_cast<CBookmarkDialog*>(dialog), nullptr);
-            qobject_cast<CBookmarkDialog*>(dialog)->OkButton()->click();
-        });
+        ModalAnswer<CBookmarkDialog> ok([](CBookmarkDialog* dialog) { dialog->OkButton()->click(); });
+        MessageAnswer report;
         EXPECT_TRUE(running.Frame().OnCommand(command));
-        return report;
+        EXPECT_TRUE(ok.answered);
+        icon = report.icon;
+        return report.text;
     };
 
     QMessageBox::Icon icon = QMessageBox::NoIcon;
