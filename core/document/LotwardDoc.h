@@ -8,6 +8,7 @@
 #include <ctime>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class CArchiveReader;
@@ -106,6 +107,9 @@ public:
 
 private:
     std::vector<std::unique_ptr<CItem>> items;
+    // The first item of each server and number, so that adding many items stays linear.
+    std::unordered_map<std::string, CItem*> itemIndex;
+    void IndexItems();
     CColumnInfoList columns;
     bool modified = false;
     std::vector<IDocumentObserver*> observers;
