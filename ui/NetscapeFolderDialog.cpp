@@ -125,5 +125,5 @@ std::string CNetscapeFolderDialog::SelectedFolderPath() const
     const int index = item ? item->data(0, kNodeRole).toInt() : 0;
     if (index < 0 || static_cast<std::size_t>(index) >= nodes.size())
         return "\\";
-    return nodes[static_cast<std::size_t>(index)].folderPath;
+    return BookmarkFolderPath(nodes, index);
 }
