@@ -139,7 +139,8 @@ std::size_t ReadEntity(const std::string& s, std::size_t i, std::string& text)
     if (name.size() > 1 && name[0] == '#') {
         const bool hex = name[1] == 'x';
         const std::string digits = name.substr(hex ? 2 : 1);
-        if (digits.empty() || digits.find_first_not_of(hex ? "0123456789abcdef" : "0123456789") != std::string::npos)
+        if (digits.empty() ||
+            digits.find_first_not_of(hex ? "0123456789abcdef" : "0123456789") != std::string::npos)
             return 0;
         const unsigned long cp = std::stoul(digits, nullptr, hex ? 16 : 10);
         if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
@@ -348,7 +349,8 @@ public:
             return false;
         }
         name = pattern;
-        if ((st.st_uid != ::geteuid() || st.st_gid != ::getegid()) && ::fchown(fd, st.st_uid, st.st_gid) != 0) {
+        if ((st.st_uid != ::geteuid() || st.st_gid != ::getegid()) &&
+            ::fchown(fd, st.st_uid, st.st_gid) != 0) {
             // Another owner's file would become ours: it is left as it is.
             SetError(error, target, errno);
             return false;
@@ -445,7 +447,12 @@ bool WalkBookmarkFile(const std::string& path, bool rewrite, const BookmarkCallb
     std::string fileEol;
     std::string insertion;
     // Set while the description of a dropped link goes on over the following lines.
-    enum class Orphan { None, AfterLink, InDescription } orphan = Orphan::None;
+    enum class Orphan
+    {
+        None,
+        AfterLink,
+        InDescription
+    } orphan = Orphan::None;
     std::size_t pos = 0;
     while (pos < content.size()) {
         std::size_t nl = content.find('\n', pos);
@@ -581,7 +588,8 @@ bool ListBookmarkFolders(const std::string& path, std::vector<BookmarkFolderNode
 std::string BookmarkFolderPath(const std::vector<BookmarkFolderNode>& nodes, int index)
 {
     std::vector<const std::string*> names;
-    for (int i = index; i > 0 && static_cast<std::size_t>(i) < nodes.size(); i = nodes[static_cast<std::size_t>(i)].parent)
+    for (int i = index; i > 0 && static_cast<std::size_t>(i) < nodes.size();
+         i = nodes[static_cast<std::size_t>(i)].parent)
         names.push_back(&nodes[static_cast<std::size_t>(i)].name);
     std::string path = kTop;
     for (auto it = names.rbegin(); it != names.rend(); ++it)
@@ -692,7 +700,8 @@ int ExportNetscapeBookmarks(const std::string& path, const std::string& folderPa
     long heading = kNone;
     long insertAt = kNone;
     bool walked = WalkBookmarkFile(
-        path, false, [&](BookmarkEvent event, const std::string&, const std::string& current, std::string*) {
+        path, false,
+        [&](BookmarkEvent event, const std::string&, const std::string& current, std::string*) {
             ++eventNumber;
             if (insertAt != kNone)
                 return true;
@@ -740,21 +749,22 @@ std::string ResolveBookmarkFolder(const std::string& path, const std::string& ty
     std::string decoded;
     std::string plain = kTop; // the current folder path with its names decoded
     std::vector<std::size_t> marks;
-    WalkBookmarkFile(path, false,
-                     [&](BookmarkEvent event, const std::string& text, const std::string& current, std::string*) {
-                         if (event == BookmarkEvent::Folder) {
-                             marks.push_back(plain.size());
-                             plain += DecodeBookmarkText(text) + kTop;
-                             if (exact.empty() && current == typedPath)
-                                 exact = current;
-                             if (decoded.empty() && plain == typedPath)
-                                 decoded = current;
-                         } else if (event == BookmarkEvent::FolderEnd && !marks.empty()) {
-                             plain.erase(marks.back());
-                             marks.pop_back();
-                         }
-                         return true;
-                     });
+    WalkBookmarkFile(
+        path, false,
+        [&](BookmarkEvent event, const std::string& text, const std::string& current, std::string*) {
+            if (event == BookmarkEvent::Folder) {
+                marks.push_back(plain.size());
+                plain += DecodeBookmarkText(text) + kTop;
+                if (exact.empty() && current == typedPath)
+                    exact = current;
+                if (decoded.empty() && plain == typedPath)
+                    decoded = current;
+            } else if (event == BookmarkEvent::FolderEnd && !marks.empty()) {
+                plain.erase(marks.back());
+                marks.pop_back();
+            }
+            return true;
+        });
     return !exact.empty() ? exact : decoded;
 }
 

@@ -81,12 +81,12 @@ BookmarkImportResult ImportBookmarks(IBookmarkImportTarget& target, const Bookma
     CRecordingTarget recording(target, result.taken);
     switch (source.store) {
     case BookmarkStore::Favorites:
-        result.read = ImportFavorites(recording, source.path, source.recurse, false, result.count, &result.error,
-                                      &result.skipped);
+        result.read = ImportFavorites(recording, source.path, source.recurse, false, result.count,
+                                      &result.error, &result.skipped);
         break;
     case BookmarkStore::Netscape:
-        result.read = ImportNetscapeBookmarks(recording, source.path, source.folderPath, source.recurse, false,
-                                              result.count, &result.error);
+        result.read = ImportNetscapeBookmarks(recording, source.path, source.folderPath, source.recurse,
+                                              false, result.count, &result.error);
         break;
     case BookmarkStore::Chromium:
     case BookmarkStore::Firefox:
@@ -106,7 +106,8 @@ bool DeleteImportedBookmarks(const BookmarkSource& source, const std::set<std::s
     if (source.store == BookmarkStore::Favorites)
         return ImportFavorites(target, source.path, source.recurse, true, deleted, error);
     int count = 0;
-    const bool ok = ImportNetscapeBookmarks(target, source.path, source.folderPath, source.recurse, true, count, error);
+    const bool ok =
+        ImportNetscapeBookmarks(target, source.path, source.folderPath, source.recurse, true, count, error);
     deleted = ok ? count : 0;
     return ok;
 }

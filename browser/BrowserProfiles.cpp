@@ -23,7 +23,8 @@ namespace {
 
 // The names Firefox gives its roots no longer read well ("menu", "toolbar"): they are shown
 // under the names of the browser's own bookmark window.
-enum FirefoxRootString : int {
+enum FirefoxRootString : int
+{
     kStrFirefoxMenu = 22516,
     kStrFirefoxToolbar = 22517,
     kStrFirefoxOther = 22518,
@@ -180,9 +181,10 @@ bool ReadFirefoxBookmarks(const std::string& path, ProfileBookmarks& out, std::s
     };
     std::vector<Row> rows;
     sqlite3_stmt* statement = nullptr;
-    const char* query = "SELECT b.id, b.parent, b.type, IFNULL(b.title, ''), IFNULL(p.url, ''), IFNULL(b.guid, '') "
-                        "FROM moz_bookmarks b LEFT JOIN moz_places p ON p.id = b.fk "
-                        "ORDER BY b.parent, b.position, b.id";
+    const char* query =
+        "SELECT b.id, b.parent, b.type, IFNULL(b.title, ''), IFNULL(p.url, ''), IFNULL(b.guid, '') "
+        "FROM moz_bookmarks b LEFT JOIN moz_places p ON p.id = b.fk "
+        "ORDER BY b.parent, b.position, b.id";
     bool ok = sqlite3_prepare_v2(db, query, -1, &statement, nullptr) == SQLITE_OK;
     int step = SQLITE_DONE;
     while (ok && (step = sqlite3_step(statement)) == SQLITE_ROW)
@@ -292,7 +294,8 @@ void AddChromiumProfiles(std::vector<BrowserProfile>& found)
         }
         std::sort(profiles.begin(), profiles.end());
         for (const fs::path& p : profiles)
-            found.push_back({BrowserFamily::Chromium, std::string(b.browser) + " (" + p.filename().string() + ")",
+            found.push_back({BrowserFamily::Chromium,
+                             std::string(b.browser) + " (" + p.filename().string() + ")",
                              (p / "Bookmarks").string()});
     }
 }
@@ -300,8 +303,9 @@ void AddChromiumProfiles(std::vector<BrowserProfile>& found)
 void AddFirefoxProfiles(std::vector<BrowserProfile>& found)
 {
     const fs::path home = Home();
-    for (const fs::path& base : {home / ".mozilla" / "firefox", home / "snap" / "firefox" / "common" / ".mozilla" / "firefox",
-                                 home / ".var" / "app" / "org.mozilla.firefox" / ".mozilla" / "firefox"}) {
+    for (const fs::path& base :
+         {home / ".mozilla" / "firefox", home / "snap" / "firefox" / "common" / ".mozilla" / "firefox",
+          home / ".var" / "app" / "org.mozilla.firefox" / ".mozilla" / "firefox"}) {
         std::ifstream ini(base / "profiles.ini");
         std::string line;
         std::string name;
@@ -312,7 +316,8 @@ void AddFirefoxProfiles(std::vector<BrowserProfile>& found)
             if (!path.empty()) {
                 const fs::path dir = relative ? base / path : fs::path(path);
                 if (IsFile(dir / "places.sqlite"))
-                    profiles.emplace_back(name.empty() ? dir.filename().string() : name, dir / "places.sqlite");
+                    profiles.emplace_back(name.empty() ? dir.filename().string() : name,
+                                          dir / "places.sqlite");
             }
             name.clear();
             path.clear();

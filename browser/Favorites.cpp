@@ -88,7 +88,8 @@ bool ImportDirectory(IBookmarkImportTarget& target, const fs::path& dir, bool re
     if (recurse) {
         for (const fs::path& sub : subdirs) {
             std::string subError;
-            if (!ImportDirectory(target, sub, recurse, deleteItems, count, &subError, trouble) && trouble.skipped)
+            if (!ImportDirectory(target, sub, recurse, deleteItems, count, &subError, trouble) &&
+                trouble.skipped)
                 trouble.skipped->push_back(subError);
         }
     }

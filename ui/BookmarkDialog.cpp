@@ -202,7 +202,8 @@ void CBookmarkDialog::ReadSettings()
                                          [&store](const BrowserProfile& p) { return p.path == store; });
         if (stored != profiles.end())
             profileCombo->setCurrentIndex(static_cast<int>(stored - profiles.begin()));
-        SetProfileFolderPath(stored != profiles.end() ? settings.GetString(section, kProfileFolder, "\\") : "\\");
+        SetProfileFolderPath(stored != profiles.end() ? settings.GetString(section, kProfileFolder, "\\")
+                                                      : "\\");
     }
 }
 
@@ -233,8 +234,9 @@ int CBookmarkDialog::ChosenBrowser() const
 const BrowserProfile* CBookmarkDialog::ChosenProfile() const
 {
     const int index = profileCombo ? profileCombo->currentIndex() : -1;
-    return index >= 0 && static_cast<std::size_t>(index) < profiles.size() ? &profiles[static_cast<std::size_t>(index)]
-                                                                           : nullptr;
+    return index >= 0 && static_cast<std::size_t>(index) < profiles.size()
+               ? &profiles[static_cast<std::size_t>(index)]
+               : nullptr;
 }
 
 BookmarkSource CBookmarkDialog::Source() const
@@ -253,7 +255,8 @@ BookmarkSource CBookmarkDialog::Source() const
         break;
     default:
         if (const BrowserProfile* profile = ChosenProfile()) {
-            source.store = profile->family == BrowserFamily::Firefox ? BookmarkStore::Firefox : BookmarkStore::Chromium;
+            source.store =
+                profile->family == BrowserFamily::Firefox ? BookmarkStore::Firefox : BookmarkStore::Chromium;
             source.path = profile->path;
         }
         source.folderPath = profileFolderPath;
@@ -355,8 +358,8 @@ void CBookmarkDialog::OnBrowseProfileFolder()
     if (!profile)
         return;
     const BookmarkSource source = Source();
-    CNetscapeFolderDialog dialog(source.store, source.path, QString::fromStdString(profile->name), profileFolderPath,
-                                 this);
+    CNetscapeFolderDialog dialog(source.store, source.path, QString::fromStdString(profile->name),
+                                 profileFolderPath, this);
     if (dialog.exec() == QDialog::Accepted)
         SetProfileFolderPath(dialog.SelectedFolderPath());
 }

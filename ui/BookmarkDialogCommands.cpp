@@ -58,7 +58,8 @@ int RunBookmarkImport(CLotwardDoc& doc, ISettingsStore& settings, QWidget* paren
             warning = true;
         } else if (!DeleteImportedBookmarks(source, result.taken, deleted, &error)) {
             text += QStringLiteral("\n\n") +
-                    ResFormat(kStrBookmarkNotDeleted, {where, QFile::decodeName(QByteArray::fromStdString(error))});
+                    ResFormat(kStrBookmarkNotDeleted,
+                              {where, QFile::decodeName(QByteArray::fromStdString(error))});
             warning = true;
         }
     }

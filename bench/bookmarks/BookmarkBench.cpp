@@ -36,8 +36,9 @@ void Write(const fs::path& p, const std::string& text)
 std::string FlatLinks(int links)
 {
     CAuctionServer* ebay = FindServer(107);
-    std::string text = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<TITLE>Bookmarks</TITLE>\n<H1>Bookmarks</H1>\n<DL><p>\n"
-                       "    <DT><H3 ADD_DATE=\"1700000000\">Auctions</H3>\n    <DL><p>\n";
+    std::string text =
+        "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<TITLE>Bookmarks</TITLE>\n<H1>Bookmarks</H1>\n<DL><p>\n"
+        "    <DT><H3 ADD_DATE=\"1700000000\">Auctions</H3>\n    <DL><p>\n";
     for (int i = 0; i < links; ++i) {
         std::string url = ebay->GetItemUrl(std::to_string(1000000 + i));
         std::string escaped;
@@ -72,10 +73,11 @@ void BM_WalkFlatLinks(benchmark::State& state)
     Write(file, FlatLinks(static_cast<int>(state.range(0))));
     for (auto _ : state) {
         int links = 0;
-        WalkBookmarkFile(file, false, [&links](BookmarkEvent event, const std::string&, const std::string&, std::string*) {
-            links += event == BookmarkEvent::Link;
-            return true;
-        });
+        WalkBookmarkFile(file, false,
+                         [&links](BookmarkEvent event, const std::string&, const std::string&, std::string*) {
+                             links += event == BookmarkEvent::Link;
+                             return true;
+                         });
         benchmark::DoNotOptimize(links);
     }
     ReportPeak(state);

@@ -207,8 +207,8 @@ TEST(NetscapeImport, DeletingRemovesExactlyTheImportedLinks)
         // description goes with it.
         std::string expected = WithoutLinesContaining(before, "ViewItem");
         if (name[0] == 'f')
-            expected.replace(expected.find("    <DD>Watched"), std::string("    <DD>Watched since the fair\n").size(),
-                             "    <HR>    \n");
+            expected.replace(expected.find("    <DD>Watched"),
+                             std::string("    <DD>Watched since the fair\n").size(), "    <HR>    \n");
         EXPECT_EQ(ReadFile(file), expected) << name;
         EXPECT_FALSE(fs::exists(file + ".tmp"));
 
@@ -281,20 +281,30 @@ TEST(NetscapeImport, DeletedLinksTakeTheirDescriptionsWithThem)
     WriteFile(file, "<DL><p>\n"
                     "    <DT><A HREF=\"https://example.com/a\">Kept A</A>\n"
                     "    <DD>about A\n"
-                    "    <DT><A HREF=\"" + Item(1) + "\">Item 1</A>\n"
-                    "    <DD>about item 1\n"
-                    "    <DT><A HREF=\"" + Item(2) + "\">Item 2</A>\n"
-                    "<DD>List:\n- one\n\n- two\n"
-                    "    <DT><A HREF=\"https://example.com/b\">Kept B</A>\n"
-                    "    <DT><A HREF=\"" + Item(3) + "\">Item 3</A><DD>same line\n"
-                    "    <DT><A HREF=\"" + Item(4) + "\">Item 4</A>\n"
-                    "    <DD>\n"
-                    "    <DT><H3>Folder</H3>\n"
-                    "    <DD>about the folder\n"
-                    "    <DL><p>\n"
-                    "        <DT><A HREF=\"" + Item(5) + "\">Item 5</A>\n"
-                    "        <DD>last in its folder</DL><p>\n"
-                    "</DL><p>\n");
+                    "    <DT><A HREF=\"" +
+                        Item(1) +
+                        "\">Item 1</A>\n"
+                        "    <DD>about item 1\n"
+                        "    <DT><A HREF=\"" +
+                        Item(2) +
+                        "\">Item 2</A>\n"
+                        "<DD>List:\n- one\n\n- two\n"
+                        "    <DT><A HREF=\"https://example.com/b\">Kept B</A>\n"
+                        "    <DT><A HREF=\"" +
+                        Item(3) +
+                        "\">Item 3</A><DD>same line\n"
+                        "    <DT><A HREF=\"" +
+                        Item(4) +
+                        "\">Item 4</A>\n"
+                        "    <DD>\n"
+                        "    <DT><H3>Folder</H3>\n"
+                        "    <DD>about the folder\n"
+                        "    <DL><p>\n"
+                        "        <DT><A HREF=\"" +
+                        Item(5) +
+                        "\">Item 5</A>\n"
+                        "        <DD>last in its folder</DL><p>\n"
+                        "</DL><p>\n");
     FakeWatchList list;
     int count = 0;
     ASSERT_TRUE(ImportNetscapeBookmarks(list, file, "\\", true, true, count));
@@ -402,8 +412,10 @@ TEST(NetscapeExport, LinesGoInsideTheFolderPastItsDescriptionOrAfterAHeadingWith
         std::string expected;
     } cases[] = {
         // Today's browsers: a description between the heading and the list.
-        {"<DL><p>\n<DT><H3>Deals</H3>\n<DD>Auctions &amp; deals\n<DL><p>\n<DT><A HREF=\"x\">x</A>\n</DL><p>\n</DL>\n",
-         "<DL><p>\n<DT><H3>Deals</H3>\n<DD>Auctions &amp; deals\n<DL><p>\nNEW\n<DT><A HREF=\"x\">x</A>\n</DL><p>\n</DL>\n"},
+        {"<DL><p>\n<DT><H3>Deals</H3>\n<DD>Auctions &amp; deals\n<DL><p>\n<DT><A "
+         "HREF=\"x\">x</A>\n</DL><p>\n</DL>\n",
+         "<DL><p>\n<DT><H3>Deals</H3>\n<DD>Auctions &amp; deals\n<DL><p>\nNEW\n<DT><A "
+         "HREF=\"x\">x</A>\n</DL><p>\n</DL>\n"},
         // The list opened on the heading's own line.
         {"<DL><p>\n<DT><H3>Deals</H3><DL><p>\n</DL><p>\n</DL>\n",
          "<DL><p>\n<DT><H3>Deals</H3><DL><p>\nNEW\n</DL><p>\n</DL>\n"},
@@ -445,7 +457,8 @@ TEST(NetscapeExport, FollowsTheFileLineEndingsAndNeedsAHeading)
         }
     }
     EXPECT_EQ(lf, crlf);
-    EXPECT_NE(after.find("last_modified=\"1700000003\">Auctions</h3>\r\n        <dl><p>\r\n<DT><A HREF=\"" + Item(101)),
+    EXPECT_NE(after.find("last_modified=\"1700000003\">Auctions</h3>\r\n        <dl><p>\r\n<DT><A HREF=\"" +
+                         Item(101)),
               std::string::npos);
     FakeWatchList list;
     int count = 0;

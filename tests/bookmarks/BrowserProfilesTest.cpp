@@ -1,8 +1,8 @@
 // Bookmarks read straight from Chromium and Firefox profiles, the import in two steps (read,
 // then delete only what was taken), and files of sizes and depths that people really reach.
 
-#include "browser/BookmarkImport.h"
 #include "browser/BrowserProfiles.h"
+#include "browser/BookmarkImport.h"
 
 #include "ProfileFixtures.h"
 #include "TestSupport.h"
@@ -60,9 +60,9 @@ TEST(BrowserProfiles, ChromiumAndFirefoxGiveTheSameTreeAndLinks)
     ASSERT_TRUE(ReadFirefoxBookmarks(firefox, fromFirefox));
     // The roots under the names of the browser's bookmark window; tags are not folders.
     EXPECT_EQ(FolderPaths(fromFirefox),
-              (std::vector<std::string>{"\\", "\\Bookmarks Menu\\", "\\Bookmarks Toolbar\\",
-                                        "\\Bookmarks Toolbar\\Auctions\\", "\\Bookmarks Toolbar\\Auctions\\Old\\",
-                                        "\\Other Bookmarks\\", "\\Mobile Bookmarks\\"}));
+              (std::vector<std::string>{
+                  "\\", "\\Bookmarks Menu\\", "\\Bookmarks Toolbar\\", "\\Bookmarks Toolbar\\Auctions\\",
+                  "\\Bookmarks Toolbar\\Auctions\\Old\\", "\\Other Bookmarks\\", "\\Mobile Bookmarks\\"}));
 
     const struct
     {
@@ -90,7 +90,8 @@ TEST(BrowserProfiles, ChromiumAndFirefoxGiveTheSameTreeAndLinks)
             << "a browser's profile is never written";
     }
     FakeWatchList list;
-    const BookmarkImportResult missing = ImportBookmarks(list, {BookmarkStore::Chromium, chromium, "\\Nope\\", true});
+    const BookmarkImportResult missing =
+        ImportBookmarks(list, {BookmarkStore::Chromium, chromium, "\\Nope\\", true});
     EXPECT_FALSE(missing.read);
     EXPECT_NE(missing.error.find("\\Nope\\"), std::string::npos);
 }
@@ -198,8 +199,9 @@ TEST(BookmarkImportSteps, AnUnchangeableStoreIsImportedAndKept)
     if (!lockedFile.ok || !lockedFolder.ok)
         GTEST_SKIP() << "files cannot be made unchangeable here";
     const std::string before = ReadFile(file);
-    for (const BookmarkSource& source : {BookmarkSource{BookmarkStore::Netscape, file, "\\", true},
-                                         BookmarkSource{BookmarkStore::Favorites, favorites.string(), "\\", true}}) {
+    for (const BookmarkSource& source :
+         {BookmarkSource{BookmarkStore::Netscape, file, "\\", true},
+          BookmarkSource{BookmarkStore::Favorites, favorites.string(), "\\", true}}) {
         FakeWatchList list;
         const BookmarkImportResult result = ImportBookmarks(list, source);
         ASSERT_TRUE(result.read) << result.error;
@@ -227,7 +229,8 @@ TEST(BookmarkImportSteps, AnUnreadableFavoritesFolderIsSkippedAndTheRestImported
     if (::access((favorites / "Private").c_str(), R_OK) == 0)
         GTEST_SKIP() << "running with rights that read any folder";
     FakeWatchList list;
-    const BookmarkImportResult result = ImportBookmarks(list, {BookmarkStore::Favorites, favorites.string(), "\\", true});
+    const BookmarkImportResult result =
+        ImportBookmarks(list, {BookmarkStore::Favorites, favorites.string(), "\\", true});
     fs::permissions(favorites / "Private", fs::perms::owner_all);
     EXPECT_TRUE(result.read) << result.error;
     EXPECT_EQ(list.added, (std::vector<std::string>{Item(2)}));

@@ -60,9 +60,10 @@ inline void WriteChromiumBookmarks(const std::string& path, const std::vector<Pr
     int id = 1;
     const std::string json = "{\n   \"checksum\": \"0123456789abcdef0123456789abcdef\",\n   \"roots\": {\n"
                              "      \"bookmark_bar\": " +
-                             ChromiumNode(Folder("Bookmarks bar", bar), id) + ",\n      \"other\": " +
-                             ChromiumNode(Folder("Other bookmarks", other), id) + ",\n      \"synced\": " +
-                             ChromiumNode(Folder("Mobile bookmarks", {}), id) + "\n   },\n   \"version\": 1\n}\n";
+                             ChromiumNode(Folder("Bookmarks bar", bar), id) +
+                             ",\n      \"other\": " + ChromiumNode(Folder("Other bookmarks", other), id) +
+                             ",\n      \"synced\": " + ChromiumNode(Folder("Mobile bookmarks", {}), id) +
+                             "\n   },\n   \"version\": 1\n}\n";
     std::ofstream(path, std::ios::binary | std::ios::trunc) << json;
 }
 
@@ -70,7 +71,8 @@ inline void WriteChromiumBookmarks(const std::string& path, const std::vector<Pr
 // Bookmarks Menu and the Bookmarks Toolbar, and `tagged` links get a tag (which Firefox keeps
 // as a folder under its tags root). False when the database cannot be made.
 inline bool WriteFirefoxPlaces(const std::string& path, const std::vector<ProfileNode>& menu,
-                               const std::vector<ProfileNode>& toolbar, const std::vector<std::string>& tagged = {})
+                               const std::vector<ProfileNode>& toolbar,
+                               const std::vector<std::string>& tagged = {})
 {
     sqlite3* db = nullptr;
     if (sqlite3_open(path.c_str(), &db) != SQLITE_OK)
@@ -118,17 +120,19 @@ inline bool WriteFirefoxPlaces(const std::string& path, const std::vector<Profil
         const int id = nextId++;
         if (p.node->url.empty()) {
             sql += "INSERT INTO moz_bookmarks (id, type, parent, position, title, guid) VALUES (" +
-                   std::to_string(id) + ", 2, " + std::to_string(p.parent) + ", " + std::to_string(p.position) +
-                   ", " + quote(p.node->name) + ", 'folder" + std::to_string(id) + "');";
+                   std::to_string(id) + ", 2, " + std::to_string(p.parent) + ", " +
+                   std::to_string(p.position) + ", " + quote(p.node->name) + ", 'folder" +
+                   std::to_string(id) + "');";
             pushAll(p.node->children, id);
         } else {
             const int place = nextPlace++;
             sql += "INSERT INTO moz_places (id, url, title, guid) VALUES (" + std::to_string(place) + ", " +
-                   quote(p.node->url) + ", " + quote(p.node->name) + ", 'place" + std::to_string(place) + "');";
-            sql += "INSERT INTO moz_bookmarks (id, type, fk, parent, position, title, guid) VALUES (" +
-                   std::to_string(id) + ", 1, " + std::to_string(place) + ", " + std::to_string(p.parent) + ", " +
-                   std::to_string(p.position) + ", " + quote(p.node->name) + ", 'bookmark" + std::to_string(id) +
+                   quote(p.node->url) + ", " + quote(p.node->name) + ", 'place" + std::to_string(place) +
                    "');";
+            sql += "INSERT INTO moz_bookmarks (id, type, fk, parent, position, title, guid) VALUES (" +
+                   std::to_string(id) + ", 1, " + std::to_string(place) + ", " + std::to_string(p.parent) +
+                   ", " + std::to_string(p.position) + ", " + quote(p.node->name) + ", 'bookmark" +
+                   std::to_string(id) + "');";
         }
     }
     for (const std::string& url : tagged) {
@@ -139,11 +143,12 @@ inline bool WriteFirefoxPlaces(const std::string& path, const std::vector<Profil
                ", 'tagplace" + std::to_string(place) + "');";
         sql += "INSERT INTO moz_bookmarks (id, type, parent, position, title, guid) VALUES (" +
                std::to_string(tag) + ", 2, 4, 0, 'auction', 'tag" + std::to_string(tag) + "');";
-        sql += "INSERT INTO moz_bookmarks (id, type, fk, parent, position, guid) VALUES (" + std::to_string(link) +
-               ", 1, " + std::to_string(place) + ", " + std::to_string(tag) + ", 0, 'tagged" +
-               std::to_string(link) + "');";
+        sql += "INSERT INTO moz_bookmarks (id, type, fk, parent, position, guid) VALUES (" +
+               std::to_string(link) + ", 1, " + std::to_string(place) + ", " + std::to_string(tag) +
+               ", 0, 'tagged" + std::to_string(link) + "');";
     }
-    const bool ok = sqlite3_exec(db, ("BEGIN;" + sql + "COMMIT;").c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    const bool ok =
+        sqlite3_exec(db, ("BEGIN;" + sql + "COMMIT;").c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
     sqlite3_close(db);
     return ok;
 }
