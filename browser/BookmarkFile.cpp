@@ -1,6 +1,7 @@
 #include "browser/BookmarkFile.h"
 
 #include "core/StringTable.h"
+#include "platform/Cp1252.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -107,25 +108,6 @@ std::string HrefOfTag(const std::string& line, std::size_t pos, std::size_t& tag
     }
 }
 
-void AppendUtf8(std::string& out, unsigned long cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // Length of the character reference "&...;" at `i` and its text, or 0 when there is none.
 std::size_t ReadEntity(const std::string& s, std::size_t i, std::string& text)
 {
@@ -146,7 +128,7 @@ std::size_t ReadEntity(const std::string& s, std::size_t i, std::string& text)
         if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
             return 0;
         text.clear();
-        AppendUtf8(text, cp);
+        AppendUtf8(text, static_cast<char32_t>(cp));
         return semi - i + 1;
     }
     for (const auto& [entity, value] : kNamed) {
