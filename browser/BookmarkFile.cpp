@@ -1,6 +1,7 @@
 #include "browser/BookmarkFile.h"
 
 #include "core/StringTable.h"
+#include "platform/Cp1252.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -107,37 +108,60 @@ std::string HrefOfTag(const std::string& line, std::size_t pos, std::size_t& tag
     }
 }
 
-// Exporters escape a few characters inside attribute values; addresses are compared and
-// opened in their plain form.
-std::string DecodeAttribute(std::string s)
+// Length of the character reference "&...;" at `i` and its text, or 0 when there is none.
+std::size_t ReadEntity(const std::string& s, std::size_t i, std::string& text)
 {
-    static const std::pair<const char*, const char*> kEntities[] = {
-        {"&quot;", "\""}, {"&#34;", "\""}, {"&#39;", "'"}, {"&#039;", "'"}, {"&apos;", "'"}, {"&lt;", "<"},
-        {"&#60;", "<"},   {"&gt;", ">"},   {"&#62;", ">"}, {"&amp;", "&"},  {"&#38;", "&"}};
+    static const std::pair<const char*, const char*> kNamed[] = {
+        {"quot", "\""}, {"amp", "&"}, {"lt", "<"}, {"gt", ">"}, {"apos", "'"}, {"nbsp", "\xC2\xA0"}};
+    const std::size_t semi = s.find(';', i + 1);
+    if (semi == std::string::npos || semi - i > 10)
+        return 0;
+    std::string name = s.substr(i + 1, semi - i - 1);
+    std::transform(name.begin(), name.end(), name.begin(), LowerAscii);
+    if (name.size() > 1 && name[0] == '#') {
+        const bool hex = name[1] == 'x';
+        const std::string digits = name.substr(hex ? 2 : 1);
+        if (digits.empty() ||
+            digits.find_first_not_of(hex ? "0123456789abcdef" : "0123456789") != std::string::npos)
+            return 0;
+        const unsigned long cp = std::stoul(digits, nullptr, hex ? 16 : 10);
+        if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return 0;
+        text.clear();
+        AppendUtf8(text, static_cast<char32_t>(cp));
+        return semi - i + 1;
+    }
+    for (const auto& [entity, value] : kNamed) {
+        if (name == entity) {
+            text = value;
+            return semi - i + 1;
+        }
+    }
+    return 0;
+}
+
+} // namespace
+
+std::string DecodeBookmarkText(const std::string& s)
+{
     if (s.find('&') == std::string::npos)
         return s;
     std::string out;
     out.reserve(s.size());
+    std::string text;
     for (std::size_t i = 0; i < s.size();) {
-        bool replaced = false;
-        if (s[i] == '&') {
-            for (const auto& [entity, text] : kEntities) {
-                const std::size_t len = std::strlen(entity);
-                if (s.size() - i >= len &&
-                    std::equal(entity, entity + len, s.begin() + static_cast<std::ptrdiff_t>(i),
-                               [](char a, char b) { return a == LowerAscii(b); })) {
-                    out += text;
-                    i += len;
-                    replaced = true;
-                    break;
-                }
-            }
-        }
-        if (!replaced)
+        const std::size_t len = s[i] == '&' ? ReadEntity(s, i, text) : 0;
+        if (len > 0) {
+            out += text;
+            i += len;
+        } else {
             out += s[i++];
+        }
     }
     return out;
 }
+
+namespace {
 
 struct LineKinds
 {
@@ -147,8 +171,51 @@ struct LineKinds
     std::string url;
     std::size_t linkStart = 0; // span of "<DT><A ...>...</A>"
     std::size_t linkEnd = 0;
+    bool descriptionRunsOn = false; // the link's description goes on past the end of the line
     bool folderEnd = false;
+    bool listStart = false; // a "<DL>" that opens a folder's list
 };
+
+// The "<dl>" or "</dl>" (closing) tag at or after `from` in the lower-case line, followed by a
+// blank or ">"; npos when there is none.
+std::size_t FindListTag(const std::string& low, bool closing, std::size_t from = 0)
+{
+    const char* tag = closing ? "</dl" : "<dl";
+    const std::size_t len = closing ? 4 : 3;
+    for (std::size_t e = low.find(tag, from); e != std::string::npos; e = low.find(tag, e + 1)) {
+        std::size_t after = e + len;
+        if (after == low.size() || IsBlank(low[after]) || low[after] == '>')
+            return e;
+    }
+    return std::string::npos;
+}
+
+std::size_t SkipBlanks(const std::string& s, std::size_t from)
+{
+    while (from < s.size() && IsBlank(s[from]))
+        ++from;
+    return from;
+}
+
+// True when the lower-case text at `pos` opens a "<dd>" description.
+bool IsDescriptionAt(const std::string& low, std::size_t pos)
+{
+    return low.compare(pos, 4, "<dd>") == 0;
+}
+
+// Where a description that starts at `pos` ends on its line: before the next tag that opens
+// or closes a bookmark, a folder or a list; npos when it runs to the end of the line (and may
+// go on over the following lines).
+std::size_t DescriptionEnd(const std::string& low, std::size_t pos)
+{
+    for (std::size_t lt = low.find('<', pos + 4); lt != std::string::npos; lt = low.find('<', lt + 1)) {
+        for (const char* tag : {"<dt", "<dl", "</dl", "<dd", "<hr", "<h3"}) {
+            if (low.compare(lt, std::strlen(tag), tag) == 0)
+                return lt;
+        }
+    }
+    return std::string::npos;
+}
 
 LineKinds ClassifyLine(const std::string& line)
 {
@@ -177,18 +244,22 @@ LineKinds ClassifyLine(const std::string& line)
         std::string href = HrefOfTag(line, a + 2, tagEnd);
         if (!href.empty()) {
             k.link = true;
-            k.url = DecodeAttribute(href);
+            k.url = DecodeBookmarkText(href);
             k.linkStart = dt;
             std::size_t close = low.find("</a>", tagEnd);
             k.linkEnd = close == std::string::npos ? line.size() : close + 4;
         }
     }
 
-    for (std::size_t e = low.find("</dl"); e != std::string::npos; e = low.find("</dl", e + 1)) {
-        std::size_t after = e + 4;
-        if (after == low.size() || IsBlank(low[after]) || low[after] == '>') {
-            k.folderEnd = true;
-            break;
+    k.listStart = FindListTag(low, false) != std::string::npos;
+    k.folderEnd = FindListTag(low, true) != std::string::npos;
+    if (k.link) {
+        // A description written on the link's own line goes with the link.
+        const std::size_t dd = SkipBlanks(low, k.linkEnd);
+        if (IsDescriptionAt(low, dd)) {
+            const std::size_t end = DescriptionEnd(low, dd);
+            k.linkEnd = end == std::string::npos ? line.size() : end;
+            k.descriptionRunsOn = end == std::string::npos;
         }
     }
     return k;
@@ -222,8 +293,9 @@ bool ReadWholeFile(const std::string& path, std::string& content, std::string* e
     return true;
 }
 
-// The rewritten copy of a bookmark file: created beside the file it will replace, never through
-// an existing link, with the file's own permissions.
+// The rewritten copy of a bookmark file: created beside the file it will replace under a name
+// of its own (never one that exists, never through a link), with the file's permissions, owner
+// and group, so that the renamed copy is the same file to everybody but for its lines.
 class TempCopy
 {
 public:
@@ -245,22 +317,28 @@ public:
             SetError(error, target, errno);
             return false;
         }
-        name = target + ".tmp";
         struct stat st
         {
         };
-        mode_t mode = 0644;
-        if (::stat(target.c_str(), &st) == 0)
-            mode = st.st_mode & 07777;
-        struct stat old
-        {
-        };
-        if (::lstat(name.c_str(), &old) == 0 && !S_ISDIR(old.st_mode))
-            ::unlink(name.c_str());
-        fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        if (::stat(target.c_str(), &st) != 0) {
+            SetError(error, target, errno);
+            return false;
+        }
+        std::string pattern = target + ".lw-XXXXXX";
+        fd = ::mkostemp(pattern.data(), O_CLOEXEC);
         if (fd < 0) {
-            SetError(error, name, errno);
-            name.clear();
+            SetError(error, target, errno);
+            return false;
+        }
+        name = pattern;
+        if ((st.st_uid != ::geteuid() || st.st_gid != ::getegid()) &&
+            ::fchown(fd, st.st_uid, st.st_gid) != 0) {
+            // Another owner's file would become ours: it is left as it is.
+            SetError(error, target, errno);
+            return false;
+        }
+        if (::fchmod(fd, st.st_mode & 07777) != 0) {
+            SetError(error, target, errno);
             return false;
         }
         return true;
@@ -274,17 +352,19 @@ public:
             if (w < 0) {
                 if (errno == EINTR)
                     continue;
-                SetError(error, name, errno);
+                SetError(error, target, errno);
                 return false;
             }
             done += static_cast<std::size_t>(w);
         }
-        if (::fsync(fd) != 0 || ::close(fd) != 0) {
-            fd = -1;
-            SetError(error, name, errno);
+        const bool synced = ::fsync(fd) == 0;
+        const int syncErr = errno;
+        const bool closed = ::close(fd) == 0;
+        fd = -1;
+        if (!synced || !closed) {
+            SetError(error, target, synced ? errno : syncErr);
             return false;
         }
-        fd = -1;
         if (::rename(name.c_str(), target.c_str()) != 0) {
             SetError(error, target, errno);
             return false;
@@ -301,6 +381,19 @@ private:
 bool IsBlankText(const std::string& s)
 {
     return std::all_of(s.begin(), s.end(), IsBlank);
+}
+
+// The first character that is not blank, or 0 for a blank line.
+char FirstNonBlank(const std::string& s)
+{
+    const std::size_t p = SkipBlanks(s, 0);
+    return p < s.size() ? s[p] : '\0';
+}
+
+std::string LowerCopy(std::string s)
+{
+    std::transform(s.begin(), s.end(), s.begin(), LowerAscii);
+    return s;
 }
 
 } // namespace
@@ -335,6 +428,13 @@ bool WalkBookmarkFile(const std::string& path, bool rewrite, const BookmarkCallb
         out.reserve(content.size() + 1024);
     std::string fileEol;
     std::string insertion;
+    // Set while the description of a dropped link goes on over the following lines.
+    enum class Orphan
+    {
+        None,
+        AfterLink,
+        InDescription
+    } orphan = Orphan::None;
     std::size_t pos = 0;
     while (pos < content.size()) {
         std::size_t nl = content.find('\n', pos);
@@ -352,6 +452,28 @@ bool WalkBookmarkFile(const std::string& path, bool rewrite, const BookmarkCallb
         std::string body = content.substr(pos, bodyEnd - pos);
         pos = nl == std::string::npos ? content.size() : nl + 1;
 
+        if (orphan != Orphan::None) {
+            // The description of a dropped link ("<DD>...", on this line and the lines of text
+            // after it) goes with its link, instead of passing to the bookmark before it.
+            const char first = FirstNonBlank(body);
+            if (orphan == Orphan::InDescription && first != '<') {
+                continue;
+            }
+            orphan = Orphan::None;
+            if (first == '<') {
+                const std::string low = LowerCopy(body);
+                const std::size_t dd = SkipBlanks(low, 0);
+                if (IsDescriptionAt(low, dd)) {
+                    const std::size_t end = DescriptionEnd(low, dd);
+                    if (end == std::string::npos) {
+                        orphan = Orphan::InDescription;
+                        continue;
+                    }
+                    body.erase(0, end);
+                }
+            }
+        }
+
         bool keep = rewrite;
         insertion.clear();
         std::string* ins = rewrite ? &insertion : nullptr;
@@ -362,13 +484,17 @@ bool WalkBookmarkFile(const std::string& path, bool rewrite, const BookmarkCallb
             if (!callback(BookmarkEvent::Folder, kinds.folderName, folderPath, ins))
                 keep = false;
         }
+        if (kinds.listStart && !callback(BookmarkEvent::ListStart, std::string(), folderPath, ins))
+            keep = false;
         if (kinds.link && !callback(BookmarkEvent::Link, kinds.url, folderPath, ins) && keep) {
             // Whatever else the line holds (a heading, another link, a "</DL>") stays.
             std::string rest = body.substr(0, kinds.linkStart) + body.substr(kinds.linkEnd);
-            if (IsBlankText(rest))
+            if (IsBlankText(rest)) {
                 keep = false;
-            else
+            } else {
                 body = rest;
+            }
+            orphan = kinds.descriptionRunsOn ? Orphan::InDescription : Orphan::AfterLink;
         }
         if (kinds.folderEnd) {
             // The top has no heading of its own: leaving it keeps the path at the top.
@@ -422,13 +548,13 @@ bool FolderExists(const std::string& path, const std::string& folderPath)
 bool ListBookmarkFolders(const std::string& path, std::vector<BookmarkFolderNode>& nodes, std::string* error)
 {
     nodes.clear();
-    nodes.push_back({std::string(), kTop, -1});
+    nodes.push_back({std::string(), -1});
     int current = 0;
     bool walked = WalkBookmarkFile(
         path, false,
-        [&](BookmarkEvent event, const std::string& text, const std::string& folderPath, std::string*) {
+        [&](BookmarkEvent event, const std::string& text, const std::string&, std::string*) {
             if (event == BookmarkEvent::Folder) {
-                nodes.push_back({text, folderPath, current});
+                nodes.push_back({text, current});
                 current = static_cast<int>(nodes.size()) - 1;
             } else if (event == BookmarkEvent::FolderEnd && current != 0) {
                 current = nodes[static_cast<std::size_t>(current)].parent;
@@ -439,6 +565,18 @@ bool ListBookmarkFolders(const std::string& path, std::vector<BookmarkFolderNode
     if (!walked)
         nodes.clear();
     return walked;
+}
+
+std::string BookmarkFolderPath(const std::vector<BookmarkFolderNode>& nodes, int index)
+{
+    std::vector<const std::string*> names;
+    for (int i = index; i > 0 && static_cast<std::size_t>(i) < nodes.size();
+         i = nodes[static_cast<std::size_t>(i)].parent)
+        names.push_back(&nodes[static_cast<std::size_t>(i)].name);
+    std::string path = kTop;
+    for (auto it = names.rbegin(); it != names.rend(); ++it)
+        path += **it + kTop;
+    return path;
 }
 
 int FindBookmarkFolder(const std::vector<BookmarkFolderNode>& nodes, const std::string& folderPath)
@@ -533,29 +671,83 @@ std::string TextSafe(const std::string& text)
 int ExportNetscapeBookmarks(const std::string& path, const std::string& folderPath,
                             const std::vector<ExportEntry>& entries, std::string* error)
 {
-    int count = 0;
-    bool inserted = false;
-    const std::string format = LoadResString(48);
+    // The new lines go inside the folder's own list, right after the "<DL><p>" that opens it
+    // (after its heading, and after the description today's browsers write between the two),
+    // so that every reader files them in that folder. A folder that has no list of its own
+    // gets them after its heading. Only the first folder of that path gets them, so that two
+    // folders with the same name do not receive them twice. The first walk finds the line, the
+    // second writes.
+    constexpr long kNone = -1;
+    long eventNumber = 0;
+    long heading = kNone;
+    long insertAt = kNone;
     bool walked = WalkBookmarkFile(
+        path, false,
+        [&](BookmarkEvent event, const std::string&, const std::string& current, std::string*) {
+            ++eventNumber;
+            if (insertAt != kNone)
+                return true;
+            if (heading != kNone) {
+                insertAt = event == BookmarkEvent::ListStart ? eventNumber : heading;
+            } else if (event == BookmarkEvent::Folder && current == folderPath) {
+                heading = eventNumber;
+            }
+            return true;
+        },
+        error);
+    if (!walked)
+        return 0;
+    if (insertAt == kNone)
+        insertAt = heading;
+    if (insertAt == kNone)
+        return 0;
+
+    int count = 0;
+    eventNumber = 0;
+    const std::string format = LoadResString(48);
+    walked = WalkBookmarkFile(
         path, true,
-        [&](BookmarkEvent event, const std::string&, const std::string& current, std::string* insertion) {
-            // Only the first folder of that path gets the items, so that two folders with the same
-            // name do not receive them twice.
-            if (event == BookmarkEvent::Folder && !inserted && insertion && current == folderPath) {
-                inserted = true;
-                for (const ExportEntry& entry : entries) {
-                    *insertion +=
-                        FormatText(format, {AttributeSafe(entry.url),
-                                            std::to_string(static_cast<long long>(std::time(nullptr))),
-                                            TextSafe(entry.itemNumber), TextSafe(entry.serverName)});
-                    *insertion += '\n';
-                    ++count;
-                }
+        [&](BookmarkEvent, const std::string&, const std::string&, std::string* insertion) {
+            if (++eventNumber != insertAt || !insertion)
+                return true;
+            for (const ExportEntry& entry : entries) {
+                *insertion += FormatText(format, {AttributeSafe(entry.url),
+                                                  std::to_string(static_cast<long long>(std::time(nullptr))),
+                                                  TextSafe(entry.itemNumber), TextSafe(entry.serverName)});
+                *insertion += '\n';
+                ++count;
             }
             return true;
         },
         error);
     return walked ? count : 0;
+}
+
+std::string ResolveBookmarkFolder(const std::string& path, const std::string& typedPath)
+{
+    if (typedPath == kTop)
+        return kTop;
+    std::string exact;
+    std::string decoded;
+    std::string plain = kTop; // the current folder path with its names decoded
+    std::vector<std::size_t> marks;
+    WalkBookmarkFile(
+        path, false,
+        [&](BookmarkEvent event, const std::string& text, const std::string& current, std::string*) {
+            if (event == BookmarkEvent::Folder) {
+                marks.push_back(plain.size());
+                plain += DecodeBookmarkText(text) + kTop;
+                if (exact.empty() && current == typedPath)
+                    exact = current;
+                if (decoded.empty() && plain == typedPath)
+                    decoded = current;
+            } else if (event == BookmarkEvent::FolderEnd && !marks.empty()) {
+                plain.erase(marks.back());
+                marks.pop_back();
+            }
+            return true;
+        });
+    return !exact.empty() ? exact : decoded;
 }
 
 std::string FindDefaultBookmarkFile()

@@ -47,8 +47,17 @@ void SetError(std::string* error, const std::string& what, const std::error_code
         *error = what + ": " + ec.message();
 }
 
+// What went wrong along an import that still went on.
+struct ImportTrouble
+{
+    std::string deleteError;           // the first shortcut that could not be deleted
+    std::vector<std::string>* skipped; // subdirectories that could not be read, with the reason
+};
+
+// Imports one directory and, when `recurse`, its subdirectories, skipping those that cannot be
+// read. False only when `dir` itself cannot be read (the reason in *error).
 bool ImportDirectory(IBookmarkImportTarget& target, const fs::path& dir, bool recurse, bool deleteItems,
-                     int& count, std::string* error)
+                     int& count, std::string* error, ImportTrouble& trouble)
 {
     std::error_code ec;
     std::vector<fs::path> files;
@@ -72,19 +81,19 @@ bool ImportDirectory(IBookmarkImportTarget& target, const fs::path& dir, bool re
         if (!target.AddUrl(ReadShortcutUrl(file.string())))
             continue;
         ++count;
-        if (deleteItems) {
-            std::error_code rmEc;
-            fs::remove(file, rmEc);
-        }
+        std::error_code rmEc;
+        if (deleteItems && !fs::remove(file, rmEc) && rmEc && trouble.deleteError.empty())
+            SetError(&trouble.deleteError, file.string(), rmEc);
     }
-    bool ok = true;
     if (recurse) {
         for (const fs::path& sub : subdirs) {
-            if (!ImportDirectory(target, sub, recurse, deleteItems, count, error))
-                ok = false;
+            std::string subError;
+            if (!ImportDirectory(target, sub, recurse, deleteItems, count, &subError, trouble) &&
+                trouble.skipped)
+                trouble.skipped->push_back(subError);
         }
     }
-    return ok;
+    return true;
 }
 
 } // namespace
@@ -136,14 +145,22 @@ std::string ReadShortcutUrl(const std::string& path)
 }
 
 bool ImportFavorites(IBookmarkImportTarget& target, const std::string& directory, bool recurse,
-                     bool deleteItems, int& count, std::string* error)
+                     bool deleteItems, int& count, std::string* error, std::vector<std::string>* skipped)
 {
     std::error_code ec;
     if (!fs::is_directory(directory, ec)) {
         SetError(error, directory, ec ? ec : std::make_error_code(std::errc::not_a_directory));
         return false;
     }
-    return ImportDirectory(target, fs::path(directory), recurse, deleteItems, count, error);
+    ImportTrouble trouble{std::string(), skipped};
+    if (!ImportDirectory(target, fs::path(directory), recurse, deleteItems, count, error, trouble))
+        return false;
+    if (!trouble.deleteError.empty()) {
+        if (error)
+            *error = trouble.deleteError;
+        return false;
+    }
+    return true;
 }
 
 int ExportFavorites(const std::string& directory, const std::vector<ExportEntry>& entries, std::string* error)

@@ -17,10 +17,13 @@ std::string ReadShortcutUrl(const std::string& path);
 
 // Offers the address of every "*.url" file of `directory` (and of its subdirectories, depth
 // first, when `recurse`) to `target`; each taken one adds 1 to `count` and, with `deleteItems`,
-// its shortcut file is deleted. Files are visited in name order. False when `directory` cannot
-// be read (count keeps what was reached).
+// its shortcut file is deleted. Files are visited in name order. A subdirectory that cannot be
+// read is skipped (and named, with the reason, in *skipped when given). False when `directory`
+// cannot be read, or when a taken shortcut could not be deleted (the rest is imported all the
+// same; count keeps what was reached).
 bool ImportFavorites(IBookmarkImportTarget& target, const std::string& directory, bool recurse,
-                     bool deleteItems, int& count, std::string* error = nullptr);
+                     bool deleteItems, int& count, std::string* error = nullptr,
+                     std::vector<std::string>* skipped = nullptr);
 
 // Writes one shortcut per entry into `directory`, named by its fileName; a file that already
 // exists is left alone and not counted. Returns how many shortcuts were written.

@@ -2,6 +2,8 @@
 #include "cli/CliSupport.h"
 
 #include "browser/BookmarkFile.h"
+#include "browser/BookmarkImport.h"
+#include "browser/BrowserProfiles.h"
 #include "browser/DocumentBookmarks.h"
 #include "browser/Favorites.h"
 #include "core/Encoding.h"
@@ -27,8 +29,10 @@ struct BookmarkOptions
     std::string document;
     std::optional<std::string> favorites;
     std::optional<std::string> netscape;
+    std::optional<std::string> browser; // "chromium" or "firefox"
+    std::optional<std::string> profile;
     std::optional<std::string> folder;
-    bool recurse = false;
+    bool recurse = true;
     bool deleteItems = false;
     bool backup = false;
 };
@@ -50,17 +54,21 @@ bool ParseOptions(const Args& args, bool importing, BookmarkOptions& options, st
     };
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& word = args[i];
+        bool ok = true;
         if (word == "--favorites") {
-            if (!takeValue(i, options.favorites))
-                return false;
+            ok = takeValue(i, options.favorites);
         } else if (word == "--netscape") {
-            if (!takeValue(i, options.netscape))
-                return false;
+            ok = takeValue(i, options.netscape);
         } else if (word == "--folder") {
-            if (!takeValue(i, options.folder))
-                return false;
+            ok = takeValue(i, options.folder);
+        } else if (importing && word == "--browser") {
+            ok = takeValue(i, options.browser);
+        } else if (importing && word == "--profile") {
+            ok = takeValue(i, options.profile);
         } else if (importing && word == "--recurse") {
             options.recurse = true;
+        } else if (importing && word == "--no-recurse") {
+            options.recurse = false;
         } else if (importing && word == "--delete") {
             options.deleteItems = true;
         } else if (word == "--backup") {
@@ -71,17 +79,33 @@ bool ParseOptions(const Args& args, bool importing, BookmarkOptions& options, st
         } else {
             options.document = word;
         }
+        if (!ok)
+            return false;
     }
     if (options.document.empty()) {
         why = "the watch list is missing";
         return false;
     }
-    if (options.favorites.has_value() == options.netscape.has_value()) {
-        why = "give either --favorites DIR or --netscape BOOKMARKS";
+    const int stores = options.favorites.has_value() + options.netscape.has_value() + options.browser.has_value();
+    if (stores != 1) {
+        why = importing ? "give one of --favorites DIR, --netscape BOOKMARKS or --browser chromium|firefox"
+                        : "give either --favorites DIR or --netscape BOOKMARKS";
+        return false;
+    }
+    if (options.browser && *options.browser != "chromium" && *options.browser != "firefox") {
+        why = "--browser is chromium or firefox";
+        return false;
+    }
+    if (options.profile && !options.browser) {
+        why = "--profile goes with --browser";
+        return false;
+    }
+    if (options.browser && options.deleteItems) {
+        why = "a browser's profile is only read: --delete goes with --favorites or --netscape";
         return false;
     }
     if (options.favorites && options.folder) {
-        why = "--folder goes with --netscape";
+        why = "--folder goes with --netscape or --browser";
         return false;
     }
     if (!importing && options.netscape && !options.folder) {
@@ -102,31 +126,59 @@ bool OpenWatchList(CLotwardDoc& doc, const BookmarkOptions& options, std::ostrea
     return true;
 }
 
-// String `id` ("... \"%s\" ...") about a path given on the command line, which is already
-// in the terminal's encoding.
-std::string PathMessage(int id, const std::string& path)
+// String `id` ("... \"%s\" ...") with texts already in the terminal's encoding.
+std::string PathMessage(int id, const std::vector<std::string>& texts)
 {
-    return FormatText(Windows1252ToUtf8(LoadResString(id)), {path});
+    return FormatText(Windows1252ToUtf8(LoadResString(id)), texts);
 }
 
-// Checks that the chosen store is there (and, for a bookmark file, that the folder is in it).
-bool CheckSource(const BookmarkOptions& options, const std::string& folderPath, std::ostream& err)
+// The store named on the command line, checked: the directory or file must be there, a
+// browser's profile found, and the folder must be in the file (typed as the user sees it).
+bool ResolveSource(const BookmarkOptions& options, BookmarkSource& source, std::ostream& out, std::ostream& err)
 {
     std::error_code ec;
+    source.recurse = options.recurse;
+    source.folderPath = CommandLineFolderPath(options.folder.value_or(std::string()));
     if (options.favorites) {
-        if (!fs::is_directory(*options.favorites, ec)) {
-            err << "lotwarden: " << PathMessage(36, *options.favorites) << "\n";
+        source.store = BookmarkStore::Favorites;
+        source.path = *options.favorites;
+        if (!fs::is_directory(source.path, ec)) {
+            err << "lotwarden: " << PathMessage(36, {source.path}) << "\n";
             return false;
         }
         return true;
     }
-    if (!fs::is_regular_file(*options.netscape, ec)) {
-        err << "lotwarden: " << PathMessage(37, *options.netscape) << "\n";
-        return false;
+    if (options.netscape) {
+        source.store = BookmarkStore::Netscape;
+        source.path = *options.netscape;
+        if (!fs::is_regular_file(source.path, ec)) {
+            err << "lotwarden: " << PathMessage(37, {source.path}) << "\n";
+            return false;
+        }
+        const std::string typed = source.folderPath;
+        source.folderPath = ResolveBookmarkFolder(source.path, typed);
+        if (source.folderPath.empty()) {
+            err << "lotwarden: " << source.path << " has no folder " << typed << "\n";
+            return false;
+        }
+        return true;
     }
-    if (folderPath != "\\" && !FolderExists(*options.netscape, folderPath)) {
-        err << "lotwarden: " << *options.netscape << " has no folder " << folderPath << "\n";
-        return false;
+    const BrowserFamily family = *options.browser == "firefox" ? BrowserFamily::Firefox : BrowserFamily::Chromium;
+    source.store = family == BrowserFamily::Firefox ? BookmarkStore::Firefox : BookmarkStore::Chromium;
+    if (options.profile) {
+        source.path = ProfileBookmarkStore(family, *options.profile);
+        if (source.path.empty()) {
+            err << "lotwarden: " << PathMessage(37, {*options.profile}) << "\n";
+            return false;
+        }
+    } else {
+        const std::vector<BrowserProfile> profiles = FindBrowserProfiles(family);
+        if (profiles.empty()) {
+            err << "lotwarden: " << Windows1252ToUtf8(LoadResString(22524)) << "\n";
+            return false;
+        }
+        source.path = profiles.front().path;
+        out << "Reading " << profiles.front().name << ": " << source.path << "\n";
     }
     return true;
 }
@@ -158,11 +210,16 @@ std::string CommandLineFolderPath(const std::string& text)
 
 void PrintBookmarkUsage(std::ostream& out)
 {
-    out << "  import FILE --favorites DIR [--recurse] [--delete]\n"
-           "                              add the items that the .url shortcuts of DIR link to\n"
-           "  import FILE --netscape BOOKMARKS [--folder PATH] [--recurse] [--delete]\n"
-           "                              add the items linked in a folder of a bookmark file\n"
-           "                              (PATH like Auctions/eBay; the whole file by default)\n"
+    out << "  import FILE --favorites DIR [--no-recurse] [--delete]\n"
+           "                              add the items that the .url shortcuts of DIR (and of its\n"
+           "                              subfolders) link to\n"
+           "  import FILE --netscape BOOKMARKS [--folder PATH] [--no-recurse] [--delete]\n"
+           "                              add the items linked in a folder of a bookmark file and\n"
+           "                              its subfolders (PATH like Auctions/eBay, names as the\n"
+           "                              browser shows them; the whole file by default)\n"
+           "  import FILE --browser chromium|firefox [--profile DIR] [--folder PATH] [--no-recurse]\n"
+           "                              the same straight from a browser's profile (the first one\n"
+           "                              found by default); the profile is only read\n"
            "  export FILE --favorites DIR  write one .url shortcut per item into DIR\n"
            "  export FILE --netscape BOOKMARKS --folder PATH\n"
            "                              add one bookmark per item to that folder of the file\n";
@@ -174,12 +231,12 @@ int CmdImport(const Args& args, std::ostream& out, std::ostream& err)
     std::string why;
     if (!ParseOptions(args, true, options, why)) {
         err << "lotwarden import: " << why << "\n"
-            << "usage: lotwarden import FILE --favorites DIR | --netscape BOOKMARKS [--folder PATH]"
-               " [--recurse] [--delete]\n";
+            << "usage: lotwarden import FILE --favorites DIR | --netscape BOOKMARKS | --browser chromium|firefox"
+               " [--profile DIR] [--folder PATH] [--no-recurse] [--delete]\n";
         return kExitUsage;
     }
-    const std::string folderPath = CommandLineFolderPath(options.folder.value_or(std::string()));
-    if (!CheckSource(options, folderPath, err))
+    BookmarkSource source;
+    if (!ResolveSource(options, source, out, err))
         return kExitFailed;
     CUserOptions userOptions;
     CFileLock lock;
@@ -187,23 +244,18 @@ int CmdImport(const Args& args, std::ostream& out, std::ostream& err)
     if (!LockWatchList(lock, options.document, err) || !OpenWatchList(doc, options, err))
         return kExitFailed;
 
-    // The sources are read first and the watch list saved; only then are the imported links
-    // deleted, so that a failed save never loses them.
-    auto runImport = [&](bool deleting, int& count, std::string& error) {
-        CDocumentImportTarget target(doc);
-        return options.favorites
-                   ? ImportFavorites(target, *options.favorites, options.recurse, deleting, count, &error)
-                   : ImportNetscapeBookmarks(target, *options.netscape, folderPath, options.recurse, deleting, count,
-                                             &error);
-    };
+    // The store is only read here; the imported links are deleted once the watch list that
+    // holds their items has been saved, so that a failed save never loses them.
     const int before = doc.GetItemCount();
-    int count = 0;
-    std::string error;
-    if (!runImport(false, count, error)) {
-        err << "lotwarden: " << (error.empty() ? "the bookmarks could not be read" : error)
+    CDocumentImportTarget target(doc);
+    const BookmarkImportResult result = ImportBookmarks(target, source);
+    if (!result.read) {
+        err << "lotwarden: " << (result.error.empty() ? "the bookmarks could not be read" : result.error)
             << "; the watch list is unchanged\n";
         return kExitFailed;
     }
+    for (const std::string& skipped : result.skipped)
+        err << "lotwarden: skipped " << skipped << "\n";
     if (doc.GetItemCount() > before) {
         ReportPurgedItems(doc, out);
         std::string saveError;
@@ -214,20 +266,19 @@ int CmdImport(const Args& args, std::ostream& out, std::ostream& err)
     }
     for (int i = before; i < doc.GetItemCount(); ++i)
         out << "Added " << Windows1252ToUtf8(ItemLabel(*doc.GetItem(i))) << "\n";
-    if (count > doc.GetItemCount() - before)
+    if (result.count > doc.GetItemCount() - before)
         out << "Some items were already in the list.\n";
-    out << Windows1252ToUtf8(ImportReport(count).text) << "\n";
+    out << Windows1252ToUtf8(ImportReport(result.count).text) << "\n";
 
-    if (options.deleteItems && count > 0) {
+    if (options.deleteItems && result.count > 0) {
         int deleted = 0;
-        error.clear();
-        if (!runImport(true, deleted, error)) {
-            err << "lotwarden: the imported bookmarks could not be deleted: "
-                << (error.empty() ? "the bookmarks could not be rewritten" : error) << "\n";
+        std::string error;
+        if (!DeleteImportedBookmarks(source, result.taken, deleted, &error)) {
+            err << "lotwarden: " << PathMessage(22522, {source.path, error}) << "\n";
             return kExitFailed;
         }
-        out << "Deleted " << deleted << (deleted == 1 ? " bookmark" : " bookmarks") << " from "
-            << (options.favorites ? *options.favorites : *options.netscape) << "\n";
+        out << "Deleted " << deleted << (deleted == 1 ? " bookmark" : " bookmarks") << " from " << source.path
+            << "\n";
     }
     return kExitOk;
 }
@@ -241,20 +292,20 @@ int CmdExport(const Args& args, std::ostream& out, std::ostream& err)
             << "usage: lotwarden export FILE --favorites DIR | --netscape BOOKMARKS --folder PATH\n";
         return kExitUsage;
     }
-    const std::string folderPath = CommandLineFolderPath(options.folder.value_or(std::string()));
-    if (options.netscape && folderPath == "\\") {
+    if (options.netscape && CommandLineFolderPath(*options.folder) == "\\") {
         err << "lotwarden: the top of a bookmark file has no heading to write after; name a folder\n";
         return kExitUsage;
     }
-    if (!CheckSource(options, folderPath, err))
+    BookmarkSource source;
+    if (!ResolveSource(options, source, out, err))
         return kExitFailed;
     CLotwardDoc doc;
     if (!OpenWatchList(doc, options, err))
         return kExitFailed;
     const std::vector<ExportEntry> entries = DocumentExportEntries(doc);
     std::string error;
-    const int count = options.favorites ? ExportFavorites(*options.favorites, entries, &error)
-                                        : ExportNetscapeBookmarks(*options.netscape, folderPath, entries, &error);
+    const int count = options.favorites ? ExportFavorites(source.path, entries, &error)
+                                        : ExportNetscapeBookmarks(source.path, source.folderPath, entries, &error);
     out << Windows1252ToUtf8(ExportReport(count).text) << "\n";
     if (!error.empty()) {
         err << "lotwarden: " << error << "\n";

@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (std::size_t i = 0; i < nodes.size(); ++i) {
             if (nodes[i].parent >= static_cast<int>(i))
                 std::abort(); // a parent always comes before its children
-            FindBookmarkFolder(nodes, nodes[i].folderPath);
+            FindBookmarkFolder(nodes, BookmarkFolderPath(nodes, static_cast<int>(i)));
         }
         FindBookmarkFolder(nodes, "\\nowhere\\");
     }

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake g++ ninja-build pkg-config ccache git python3
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-l10n-tools libqt6svg6-dev
-  libcurl4-openssl-dev
+  libcurl4-openssl-dev nlohmann-json3-dev libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
   xvfb xauth x11-utils imagemagick
   clang libclang-rt-14-dev

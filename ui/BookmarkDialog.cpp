@@ -12,6 +12,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
@@ -24,6 +25,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 const char* const kBrowser = "Browser";
@@ -32,6 +35,8 @@ const char* const kNetscapeFolder = "NetscapeFolder";
 const char* const kFavoritesFolder = "IEFavoriteFolder";
 const char* const kRecurse = "Recurse";
 const char* const kDeleteItems = "DeleteItems";
+const char* const kProfileStore = "BrowserProfile"; // the profile's store file
+const char* const kProfileFolder = "BrowserFolder";
 
 std::string NativePath(const QString& path)
 {
@@ -108,6 +113,31 @@ CBookmarkDialog::CBookmarkDialog(Mode dialogMode, ISettingsStore& store, QWidget
     grid->addWidget(folderEdit, 4, 2);
     grid->addWidget(browseFolder, 4, 3);
 
+    // Today's browsers keep their bookmarks in their profiles: import reads them there.
+    if (mode == Mode::Import) {
+        profiles = FindBrowserProfiles();
+        profileButton = new QRadioButton(ResText(kStrBookmarkProfile), this);
+        group->addButton(profileButton, kProfile);
+        profileCombo = new QComboBox(this);
+        for (const BrowserProfile& profile : profiles)
+            profileCombo->addItem(QString::fromStdString(profile.name), FromNative(profile.path));
+        if (profiles.empty())
+            profileCombo->addItem(ResText(kStrBookmarkNoProfile));
+        profileFolderEdit = new QLineEdit(this);
+        profileFolderEdit->setReadOnly(true);
+        browseProfileFolder = new QPushButton(ResText(kStrBookmarkBrowseFolder), this);
+        browseProfileFolder->setAutoDefault(false);
+        auto* profileFolderLabel = new QLabel(ResText(kStrBookmarkFolder), this);
+        profileFolderLabel->setBuddy(profileFolderEdit);
+        grid->addWidget(profileButton, 5, 0, 1, 2);
+        grid->addWidget(profileCombo, 5, 2, 1, 2);
+        grid->addWidget(profileFolderLabel, 6, 1);
+        grid->addWidget(profileFolderEdit, 6, 2);
+        grid->addWidget(browseProfileFolder, 6, 3);
+        connect(profileButton, &QRadioButton::toggled, this, &CBookmarkDialog::UpdateEnabled);
+        connect(browseProfileFolder, &QPushButton::clicked, this, &CBookmarkDialog::OnBrowseProfileFolder);
+    }
+
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     if (mode == Mode::Import) {
@@ -136,6 +166,8 @@ CBookmarkDialog::CBookmarkDialog(Mode dialogMode, ISettingsStore& store, QWidget
     // Typing another file makes the old folder meaningless; connected after the settings were
     // read so that the stored folder survives the set-up.
     connect(fileEdit, &QLineEdit::textEdited, this, [this] { SetFolderPath("\\"); });
+    if (profileCombo)
+        connect(profileCombo, &QComboBox::currentIndexChanged, this, [this] { SetProfileFolderPath("\\"); });
     UpdateEnabled();
     setMinimumWidth(520);
 }
@@ -155,13 +187,23 @@ void CBookmarkDialog::ReadSettings()
     if (file.empty())
         file = FindDefaultBookmarkFile();
 
-    (browser == kNetscape ? netscapeButton : favoritesButton)->setChecked(true);
+    QRadioButton* chosen = browser == kNetscape ? netscapeButton : favoritesButton;
+    if (browser == kProfile && profileButton)
+        chosen = profileButton;
+    chosen->setChecked(true);
     directoryEdit->setText(FromNative(directory));
     fileEdit->setText(FromNative(file));
     SetFolderPath(folder);
     if (mode == Mode::Import) {
         recurseBox->setChecked(settings.GetInt(section, kRecurse, 1) != 0);
         deleteBox->setChecked(settings.GetInt(section, kDeleteItems, 0) != 0);
+        const std::string store = settings.GetString(section, kProfileStore);
+        const auto stored = std::find_if(profiles.begin(), profiles.end(),
+                                         [&store](const BrowserProfile& p) { return p.path == store; });
+        if (stored != profiles.end())
+            profileCombo->setCurrentIndex(static_cast<int>(stored - profiles.begin()));
+        SetProfileFolderPath(stored != profiles.end() ? settings.GetString(section, kProfileFolder, "\\")
+                                                      : "\\");
     }
 }
 
@@ -174,13 +216,53 @@ void CBookmarkDialog::WriteSettings()
     settings.WriteString(section, kFavoritesFolder, FavoritesDirectory());
     if (mode == Mode::Import) {
         settings.WriteInt(section, kRecurse, Recurse() ? 1 : 0);
-        settings.WriteInt(section, kDeleteItems, DeleteItems() ? 1 : 0);
+        settings.WriteInt(section, kDeleteItems, deleteBox->isChecked() ? 1 : 0);
+        if (const BrowserProfile* profile = ChosenProfile()) {
+            settings.WriteString(section, kProfileStore, profile->path);
+            settings.WriteString(section, kProfileFolder, profileFolderPath);
+        }
     }
 }
 
 int CBookmarkDialog::ChosenBrowser() const
 {
+    if (profileButton && profileButton->isChecked())
+        return kProfile;
     return netscapeButton->isChecked() ? kNetscape : kFavorites;
+}
+
+const BrowserProfile* CBookmarkDialog::ChosenProfile() const
+{
+    const int index = profileCombo ? profileCombo->currentIndex() : -1;
+    return index >= 0 && static_cast<std::size_t>(index) < profiles.size()
+               ? &profiles[static_cast<std::size_t>(index)]
+               : nullptr;
+}
+
+BookmarkSource CBookmarkDialog::Source() const
+{
+    BookmarkSource source;
+    source.recurse = Recurse();
+    switch (ChosenBrowser()) {
+    case kFavorites:
+        source.store = BookmarkStore::Favorites;
+        source.path = FavoritesDirectory();
+        break;
+    case kNetscape:
+        source.store = BookmarkStore::Netscape;
+        source.path = BookmarkFile();
+        source.folderPath = folderPath;
+        break;
+    default:
+        if (const BrowserProfile* profile = ChosenProfile()) {
+            source.store =
+                profile->family == BrowserFamily::Firefox ? BookmarkStore::Firefox : BookmarkStore::Chromium;
+            source.path = profile->path;
+        }
+        source.folderPath = profileFolderPath;
+        break;
+    }
+    return source;
 }
 
 std::string CBookmarkDialog::FavoritesDirectory() const
@@ -200,7 +282,7 @@ bool CBookmarkDialog::Recurse() const
 
 bool CBookmarkDialog::DeleteItems() const
 {
-    return deleteBox && deleteBox->isChecked();
+    return deleteBox && deleteBox->isChecked() && ChosenBrowser() != kProfile;
 }
 
 void CBookmarkDialog::SetFolderPath(const std::string& path)
@@ -209,15 +291,30 @@ void CBookmarkDialog::SetFolderPath(const std::string& path)
     folderEdit->setText(BookmarkDisplayText(folderPath));
 }
 
+void CBookmarkDialog::SetProfileFolderPath(const std::string& path)
+{
+    profileFolderPath = path.empty() ? std::string("\\") : path;
+    if (profileFolderEdit)
+        profileFolderEdit->setText(BookmarkDisplayText(profileFolderPath));
+}
+
 void CBookmarkDialog::UpdateEnabled()
 {
     const bool favorites = favoritesButton->isChecked();
     directoryEdit->setEnabled(favorites);
     browseDirectory->setEnabled(favorites);
-    fileEdit->setEnabled(!favorites);
-    browseFile->setEnabled(!favorites);
-    folderEdit->setEnabled(!favorites);
-    browseFolder->setEnabled(!favorites);
+    const bool profile = ChosenBrowser() == kProfile;
+    fileEdit->setEnabled(netscapeButton->isChecked());
+    browseFile->setEnabled(netscapeButton->isChecked());
+    folderEdit->setEnabled(netscapeButton->isChecked());
+    browseFolder->setEnabled(netscapeButton->isChecked());
+    if (profileButton) {
+        profileCombo->setEnabled(profile && !profiles.empty());
+        profileFolderEdit->setEnabled(profile);
+        browseProfileFolder->setEnabled(profile && !profiles.empty());
+        // A browser's profile is only read.
+        deleteBox->setEnabled(!profile);
+    }
 }
 
 void CBookmarkDialog::OnBrowseDirectory()
@@ -255,6 +352,18 @@ void CBookmarkDialog::OnBrowseFolder()
         SetFolderPath(dialog.SelectedFolderPath());
 }
 
+void CBookmarkDialog::OnBrowseProfileFolder()
+{
+    const BrowserProfile* profile = ChosenProfile();
+    if (!profile)
+        return;
+    const BookmarkSource source = Source();
+    CNetscapeFolderDialog dialog(source.store, source.path, QString::fromStdString(profile->name),
+                                 profileFolderPath, this);
+    if (dialog.exec() == QDialog::Accepted)
+        SetProfileFolderPath(dialog.SelectedFolderPath());
+}
+
 void CBookmarkDialog::accept()
 {
     if (ChosenBrowser() == kFavorites) {
@@ -262,6 +371,11 @@ void CBookmarkDialog::accept()
         if (directory.isEmpty() || !QFileInfo(directory).isDir()) {
             LwMessage::Show(this, ResFormat(36, {directory}), LwMessage::Ok, QMessageBox::Warning);
             directoryEdit->setFocus();
+            return;
+        }
+    } else if (ChosenBrowser() == kProfile) {
+        if (!ChosenProfile()) {
+            LwMessage::Show(this, ResText(kStrBookmarkNoProfile), LwMessage::Ok, QMessageBox::Warning);
             return;
         }
     } else {

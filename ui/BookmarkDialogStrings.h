@@ -19,4 +19,9 @@ enum BookmarkDialogStringId : int {
     kStrNetscapeFolderLabel = 22513,
     kStrBrowseDirectoryTitle = 22514,
     kStrBookmarkFileTitle = 22515,
+    kStrBookmarkProfile = 22520,
+    kStrBookmarkKeptUnsaved = 22521,
+    kStrBookmarkNotDeleted = 22522,
+    kStrBookmarkSkipped = 22523,
+    kStrBookmarkNoProfile = 22524,
 };

@@ -7,12 +7,15 @@
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QIcon>
 #include <QLabel>
 #include <QPushButton>
 #include <QStringDecoder>
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -41,6 +44,21 @@ QString BookmarkDisplayText(const std::string& bytes)
 }
 
 CNetscapeFolderDialog::CNetscapeFolderDialog(const std::string& file, const std::string& folderPath, QWidget* parent)
+    : CNetscapeFolderDialog(BookmarkStore::Netscape, file,
+                            QFileInfo(QFile::decodeName(QByteArray::fromStdString(file))).fileName(), folderPath,
+                            parent)
+{
+}
+
+CNetscapeFolderDialog::~CNetscapeFolderDialog()
+{
+    // Leaves first: the tree would delete a deep branch by recursing once per level.
+    for (std::size_t i = items.size(); i-- > 1;)
+        delete items[i]; // null for the folders left out
+}
+
+CNetscapeFolderDialog::CNetscapeFolderDialog(BookmarkStore store, const std::string& file, const QString& topName,
+                                             const std::string& folderPath, QWidget* parent)
     : QDialog(parent)
 {
     setWindowTitle(ResText(kStrNetscapeFolderTitle));
@@ -69,36 +87,50 @@ CNetscapeFolderDialog::CNetscapeFolderDialog(const std::string& file, const std:
     layout->addWidget(buttons);
     resize(360, 380);
 
-    loaded = ListBookmarkFolders(file, nodes) && !nodes.empty();
+    loaded = ListSourceFolders(store, file, nodes) && !nodes.empty();
     if (!loaded)
         return;
 
-    std::vector<QTreeWidgetItem*> items(nodes.size(), nullptr);
+    // The whole tree is built before the view gets it, so that the view lays it out once. The
+    // view lays out and deletes its branches by recursing once per level, so folders nested
+    // deeper than it can take are left out of the tree (the file itself is read whole).
+    items.assign(nodes.size(), nullptr);
+    std::vector<int> depth(nodes.size(), 0);
+    const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
     for (std::size_t i = 0; i < nodes.size(); ++i) {
         const BookmarkFolderNode& node = nodes[i];
-        QTreeWidgetItem* item = nullptr;
-        if (i == 0 || node.parent < 0 || static_cast<std::size_t>(node.parent) >= i) {
-            item = new QTreeWidgetItem(tree);
-            item->setText(0, i == 0 ? QFileInfo(QFile::decodeName(QByteArray::fromStdString(file))).fileName()
-                                    : BookmarkDisplayText(node.name));
-        } else {
-            item = new QTreeWidgetItem(items[static_cast<std::size_t>(node.parent)]);
-            item->setText(0, BookmarkDisplayText(node.name));
+        const bool top = i == 0 || node.parent < 0 || static_cast<std::size_t>(node.parent) >= i;
+        QTreeWidgetItem* parentItem = top ? nullptr : items[static_cast<std::size_t>(node.parent)];
+        if (!top) {
+            depth[i] = depth[static_cast<std::size_t>(node.parent)] + 1;
+            if (!parentItem || depth[i] > kMaxShownDepth)
+                continue;
         }
+        QTreeWidgetItem* item = top ? new QTreeWidgetItem : new QTreeWidgetItem(parentItem);
+        item->setText(0, i == 0 ? topName : BookmarkDisplayText(node.name));
         item->setData(0, kNodeRole, static_cast<int>(i));
+        item->setIcon(0, i == 0 ? style()->standardIcon(QStyle::SP_FileIcon) : closed);
         items[i] = item;
-        UpdateIcon(item);
+        if (top && i > 0)
+            tree->addTopLevelItem(item);
     }
+    tree->insertTopLevelItem(0, items[0]);
     items[0]->setExpanded(true);
-    const int chosen = FindBookmarkFolder(nodes, folderPath);
-    QTreeWidgetItem* current = items[chosen >= 0 && static_cast<std::size_t>(chosen) < items.size()
-                                         ? static_cast<std::size_t>(chosen)
-                                         : 0];
+    int chosen = FindBookmarkFolder(nodes, folderPath);
+    if (chosen < 0 || static_cast<std::size_t>(chosen) >= items.size())
+        chosen = 0;
+    // A folder too deep to be shown stays the choice until the user picks another one.
+    int shown = chosen;
+    while (shown > 0 && !items[static_cast<std::size_t>(shown)])
+        shown = nodes[static_cast<std::size_t>(shown)].parent;
+    QTreeWidgetItem* current = items[static_cast<std::size_t>(std::max(shown, 0))];
     for (QTreeWidgetItem* up = current->parent(); up; up = up->parent())
         up->setExpanded(true);
     tree->setCurrentItem(current);
     tree->scrollToItem(current);
     tree->setFocus();
+    hiddenChoice = shown == chosen ? -1 : chosen;
+    connect(tree, &QTreeWidget::currentItemChanged, this, [this] { hiddenChoice = -1; });
 }
 
 void CNetscapeFolderDialog::UpdateIcon(QTreeWidgetItem* item)
@@ -121,9 +153,11 @@ int CNetscapeFolderDialog::exec()
 
 std::string CNetscapeFolderDialog::SelectedFolderPath() const
 {
+    if (hiddenChoice >= 0)
+        return BookmarkFolderPath(nodes, hiddenChoice);
     const QTreeWidgetItem* item = tree->currentItem();
     const int index = item ? item->data(0, kNodeRole).toInt() : 0;
     if (index < 0 || static_cast<std::size_t>(index) >= nodes.size())
         return "\\";
-    return nodes[static_cast<std::size_t>(index)].folderPath;
+    return BookmarkFolderPath(nodes, index);
 }

@@ -4,6 +4,7 @@
 // "\") and carries the file's name; the file's folders hang below it as they nest.
 
 #include "browser/BookmarkFile.h"
+#include "browser/BookmarkImport.h"
 
 #include <QDialog>
 #include <QString>
@@ -25,6 +26,10 @@ class CNetscapeFolderDialog : public QDialog
 public:
     // Reads the tree of `file` (native path bytes) and selects the node of `folderPath`.
     CNetscapeFolderDialog(const std::string& file, const std::string& folderPath, QWidget* parent = nullptr);
+    // The same for a browser profile's store, its top node named `topName`.
+    CNetscapeFolderDialog(BookmarkStore store, const std::string& file, const QString& topName,
+                          const std::string& folderPath, QWidget* parent = nullptr);
+    ~CNetscapeFolderDialog() override;
 
     // False when the file could not be read; exec() then returns Rejected without showing.
     bool IsLoaded() const { return loaded; }
@@ -36,10 +41,15 @@ public:
     QTreeWidget* Tree() const { return tree; }
     const std::vector<BookmarkFolderNode>& Nodes() const { return nodes; }
 
+    // Folders nested deeper than this are not shown in the tree.
+    static constexpr int kMaxShownDepth = 250;
+
 private:
     void UpdateIcon(QTreeWidgetItem* item);
 
     QTreeWidget* tree = nullptr;
     std::vector<BookmarkFolderNode> nodes;
+    std::vector<QTreeWidgetItem*> items; // in node order: parents before their children
+    int hiddenChoice = -1;               // the chosen folder when it is too deep to be shown
     bool loaded = false;
 };

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -98,6 +99,7 @@ void CLotwardDoc::DeleteContents()
     if (itemDownloads)
         itemDownloads->CancelAll();
     items.clear();
+    itemIndex.clear();
     UpdateAllViews(kHintAll);
 }
 
@@ -106,6 +108,7 @@ bool CLotwardDoc::OnNewDocument()
     DeleteContents();
     columns.ResetToDefaults();
     items.clear();
+    itemIndex.clear();
     modified = false;
     fileStamp = {};
     return true;
@@ -249,14 +252,29 @@ void CLotwardDoc::Serialize(CArchiveReader& ar)
     }
     columns = std::move(readColumns);
     items = std::move(readItems);
+    IndexItems();
+}
+
+namespace {
+
+std::string ItemKey(const std::string& itemNumber, const CAuctionServer* server)
+{
+    return std::to_string(reinterpret_cast<std::uintptr_t>(server)) + ' ' + itemNumber;
+}
+
+} // namespace
+
+void CLotwardDoc::IndexItems()
+{
+    itemIndex.clear();
+    for (const auto& item : items)
+        itemIndex.emplace(ItemKey(item->GetItemNumber(), item->GetServer()), item.get());
 }
 
 CItem* CLotwardDoc::FindItem(const std::string& itemNumber, const CAuctionServer* server) const
 {
-    for (const auto& item : items)
-        if (item->GetServer() == server && item->GetItemNumber() == itemNumber)
-            return item.get();
-    return nullptr;
+    auto found = itemIndex.find(ItemKey(itemNumber, server));
+    return found == itemIndex.end() ? nullptr : found->second;
 }
 
 CItem* CLotwardDoc::AddItem(const std::string& itemNumber, CAuctionServer* server)
@@ -265,6 +283,7 @@ CItem* CLotwardDoc::AddItem(const std::string& itemNumber, CAuctionServer* serve
         return present;
     items.push_back(std::make_unique<CItem>(itemNumber, server));
     CItem* added = items.back().get();
+    itemIndex.emplace(ItemKey(itemNumber, server), added);
     SetModifiedFlag();
     RefreshItem(added);
     UpdateAllViews(kHintItemAdded, added);
@@ -275,12 +294,14 @@ bool CLotwardDoc::RemoveItem(CItem* item)
 {
     if (item && itemDownloads)
         itemDownloads->CancelItem(*item);
-    auto found = std::find_if(items.begin(), items.end(), [item](const auto& held) { return held.get() == item; });
+    auto found =
+        std::find_if(items.begin(), items.end(), [item](const auto& held) { return held.get() == item; });
     if (found == items.end())
         return false;
     // The item outlives the hint, so a view that looks at it before dropping its row is safe.
     std::unique_ptr<CItem> removed = std::move(*found);
     items.erase(found);
+    IndexItems();
     SetModifiedFlag();
     UpdateAllViews(kHintItemRemoved, removed.get());
     return true;
@@ -325,7 +346,8 @@ int CLotwardDoc::AddFromText(const std::string& text, bool adding, bool* found)
         if (!server)
             return 0;
         ++count;
-        const bool lineFound = adding ? AddItem(number, server) != nullptr : FindItem(number, server) != nullptr;
+        const bool lineFound =
+            adding ? AddItem(number, server) != nullptr : FindItem(number, server) != nullptr;
         if (found && !*found)
             *found = lineFound;
     }
@@ -391,6 +413,7 @@ bool CLotwardDoc::SortItems(int columnId, bool ascending)
     for (std::size_t index : order)
         sorted.push_back(std::move(items[index]));
     items = std::move(sorted);
+    IndexItems();
     SetModifiedFlag();
     UpdateAllViews(kHintOrder);
     return true;

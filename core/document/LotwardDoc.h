@@ -8,6 +8,7 @@
 #include <ctime>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class CArchiveReader;
@@ -126,6 +127,9 @@ private:
     static bool StampOf(const std::string& path, FileStamp& stamp);
 
     std::vector<std::unique_ptr<CItem>> items;
+    // The first item of each server and number, so that adding many items stays linear.
+    std::unordered_map<std::string, CItem*> itemIndex;
+    void IndexItems();
     CColumnInfoList columns;
     FileStamp fileStamp;
     bool modified = false;

@@ -17,14 +17,15 @@ struct Event
     bool operator==(const Event&) const = default;
 };
 
-std::vector<Event> Events(const std::string& path)
+// The events of a read-only walk; the list openings only when asked for.
+std::vector<Event> Events(const std::string& path, bool withLists = false)
 {
     std::vector<Event> events;
     EXPECT_TRUE(WalkBookmarkFile(
         path, false,
         [&](BookmarkEvent e, const std::string& text, const std::string& folder, std::string* ins) {
             EXPECT_EQ(ins, nullptr);
-            if (e != BookmarkEvent::Begin)
+            if (e != BookmarkEvent::Begin && (withLists || e != BookmarkEvent::ListStart))
                 events.push_back({static_cast<int>(e), text, folder});
             return true;
         }));
@@ -134,11 +135,11 @@ TEST(BookmarkFolders, ExistAndListWithTheTopAsRoot)
     std::vector<BookmarkFolderNode> nodes;
     ASSERT_TRUE(ListBookmarkFolders(file, nodes));
     ASSERT_EQ(nodes.size(), 4u);
-    EXPECT_EQ(nodes[0].folderPath, "\\");
+    EXPECT_EQ(BookmarkFolderPath(nodes, 0), "\\");
     EXPECT_EQ(nodes[0].parent, -1);
     EXPECT_EQ(nodes[1].name, "Auctions");
     EXPECT_EQ(nodes[1].parent, 0);
-    EXPECT_EQ(nodes[2].folderPath, "\\Auctions\\Old\\");
+    EXPECT_EQ(BookmarkFolderPath(nodes, 2), "\\Auctions\\Old\\");
     EXPECT_EQ(nodes[2].parent, 1);
     EXPECT_EQ(nodes[3].name, "Bookmarks Toolbar");
     EXPECT_EQ(nodes[3].parent, 0);
@@ -202,10 +203,12 @@ TEST(NetscapeImport, DeletingRemovesExactlyTheImportedLinks)
         int count = 0;
         ASSERT_TRUE(ImportNetscapeBookmarks(list, file, "\\", true, true, count));
         EXPECT_EQ(count, 3 + (name[0] == 'f' ? 1 : 0));
-        // Both files put each item link on its own line; the "<HR>" in front of one stays.
+        // Both files put each item link on its own line; the "<HR>" in front of one stays, its
+        // description goes with it.
         std::string expected = WithoutLinesContaining(before, "ViewItem");
         if (name[0] == 'f')
-            expected.insert(expected.find("    <DD>Watched"), "    <HR>    \n");
+            expected.replace(expected.find("    <DD>Watched"),
+                             std::string("    <DD>Watched since the fair\n").size(), "    <HR>    \n");
         EXPECT_EQ(ReadFile(file), expected) << name;
         EXPECT_FALSE(fs::exists(file + ".tmp"));
 
@@ -239,24 +242,82 @@ TEST(NetscapeImport, DeletingFromHeadingLinesKeepsHeadingsAndOtherLinks)
     EXPECT_TRUE(FolderExists(file, "\\Auctions\\"));
 }
 
-TEST(NetscapeImport, FailedRewriteLeavesTheFileUntouched)
+TEST(NetscapeImport, RewriteKeepsModeOwnerAndTheUsersOwnFilesBesideIt)
 {
     TempDir dir;
     const std::string file = CopyData("firefox-export.html", dir.path);
-    const std::string before = ReadFile(file);
+    // A file of the user's own where older versions wrote their copy.
+    WriteFile(file + ".tmp", "my notes");
+    ASSERT_EQ(::chmod(file.c_str(), 0664), 0);
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(file.c_str(), 65534, 65534), 0);
+    }
 
-    // Something that cannot be replaced stands where the rewritten copy would go.
-    fs::create_directory(file + ".tmp");
     FakeWatchList list;
     int count = 0;
-    std::string error;
-    EXPECT_FALSE(ImportNetscapeBookmarks(list, file, "\\", true, true, count, &error));
-    EXPECT_FALSE(error.empty());
-    EXPECT_EQ(count, 0);
-    EXPECT_TRUE(list.offered.empty());
-    EXPECT_EQ(ReadFile(file), before);
-    EXPECT_EQ(ExportNetscapeBookmarks(file, "\\Auctions\\", {}), 0);
-    EXPECT_EQ(ReadFile(file), before);
+    ASSERT_TRUE(ImportNetscapeBookmarks(list, file, "\\", true, true, count));
+    EXPECT_EQ(count, 4);
+    struct stat st
+    {
+    };
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0664u);
+    if (root) {
+        EXPECT_EQ(st.st_uid, 65534u) << "a rewrite by root leaves the user's file the user's";
+        EXPECT_EQ(st.st_gid, 65534u);
+    }
+    EXPECT_EQ(ReadFile(file + ".tmp"), "my notes");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 2)
+        << "no copy is left behind";
+}
+
+TEST(NetscapeImport, DeletedLinksTakeTheirDescriptionsWithThem)
+{
+    // As today's browsers and bookmark services write them: a description on the line after its
+    // link, one running over several lines, one on the link's own line, and empty ones.
+    TempDir dir;
+    const std::string file = (dir.path / "described.html").string();
+    WriteFile(file, "<DL><p>\n"
+                    "    <DT><A HREF=\"https://example.com/a\">Kept A</A>\n"
+                    "    <DD>about A\n"
+                    "    <DT><A HREF=\"" +
+                        Item(1) +
+                        "\">Item 1</A>\n"
+                        "    <DD>about item 1\n"
+                        "    <DT><A HREF=\"" +
+                        Item(2) +
+                        "\">Item 2</A>\n"
+                        "<DD>List:\n- one\n\n- two\n"
+                        "    <DT><A HREF=\"https://example.com/b\">Kept B</A>\n"
+                        "    <DT><A HREF=\"" +
+                        Item(3) +
+                        "\">Item 3</A><DD>same line\n"
+                        "    <DT><A HREF=\"" +
+                        Item(4) +
+                        "\">Item 4</A>\n"
+                        "    <DD>\n"
+                        "    <DT><H3>Folder</H3>\n"
+                        "    <DD>about the folder\n"
+                        "    <DL><p>\n"
+                        "        <DT><A HREF=\"" +
+                        Item(5) +
+                        "\">Item 5</A>\n"
+                        "        <DD>last in its folder</DL><p>\n"
+                        "</DL><p>\n");
+    FakeWatchList list;
+    int count = 0;
+    ASSERT_TRUE(ImportNetscapeBookmarks(list, file, "\\", true, true, count));
+    EXPECT_EQ(count, 5);
+    EXPECT_EQ(ReadFile(file), "<DL><p>\n"
+                              "    <DT><A HREF=\"https://example.com/a\">Kept A</A>\n"
+                              "    <DD>about A\n"
+                              "    <DT><A HREF=\"https://example.com/b\">Kept B</A>\n"
+                              "    <DT><H3>Folder</H3>\n"
+                              "    <DD>about the folder\n"
+                              "    <DL><p>\n"
+                              "</DL><p>\n"
+                              "</DL><p>\n");
 }
 
 TEST(NetscapeImport, ReadOnlyDirectoryOrFileLeavesTheFileUntouched)
@@ -311,7 +372,7 @@ std::vector<ExportEntry> TwoEntries()
 
 } // namespace
 
-TEST(NetscapeExport, InsertsRightAfterTheChosenHeading)
+TEST(NetscapeExport, InsertsAtTheStartOfTheChosenFoldersOwnList)
 {
     TempDir dir;
     const std::string file = CopyData("firefox-export.html", dir.path);
@@ -320,7 +381,8 @@ TEST(NetscapeExport, InsertsRightAfterTheChosenHeading)
     ASSERT_EQ(ExportNetscapeBookmarks(file, "\\Auctions\\Old\\", TwoEntries()), 2);
     const std::string after = ReadFile(file);
 
-    const std::string heading = "<DT><H3 ADD_DATE=\"1700000006\" LAST_MODIFIED=\"1700000007\">Old</H3>\n";
+    const std::string heading =
+        "<DT><H3 ADD_DATE=\"1700000006\" LAST_MODIFIED=\"1700000007\">Old</H3>\n        <DL><p>\n";
     const std::size_t at = after.find(heading);
     ASSERT_NE(at, std::string::npos);
     std::istringstream rest(after.substr(at + heading.size()));
@@ -340,6 +402,39 @@ TEST(NetscapeExport, InsertsRightAfterTheChosenHeading)
     int count = 0;
     ASSERT_TRUE(ImportNetscapeBookmarks(list, file, "\\Auctions\\Old\\", false, false, count));
     EXPECT_EQ(list.added, Items({101, 3001}));
+}
+
+TEST(NetscapeExport, LinesGoInsideTheFolderPastItsDescriptionOrAfterAHeadingWithoutAList)
+{
+    const struct
+    {
+        std::string file;
+        std::string expected;
+    } cases[] = {
+        // Today's browsers: a description between the heading and the list.
+        {"<DL><p>\n<DT><H3>Deals</H3>\n<DD>Auctions &amp; deals\n<DL><p>\n<DT><A "
+         "HREF=\"x\">x</A>\n</DL><p>\n</DL>\n",
+         "<DL><p>\n<DT><H3>Deals</H3>\n<DD>Auctions &amp; deals\n<DL><p>\nNEW\n<DT><A "
+         "HREF=\"x\">x</A>\n</DL><p>\n</DL>\n"},
+        // The list opened on the heading's own line.
+        {"<DL><p>\n<DT><H3>Deals</H3><DL><p>\n</DL><p>\n</DL>\n",
+         "<DL><p>\n<DT><H3>Deals</H3><DL><p>\nNEW\n</DL><p>\n</DL>\n"},
+        // A heading with no list of its own.
+        {"<DL><p>\n<DT><H3>Deals</H3>\n<DT><A HREF=\"x\">x</A>\n</DL>\n",
+         "<DL><p>\n<DT><H3>Deals</H3>\nNEW\n<DT><A HREF=\"x\">x</A>\n</DL>\n"},
+    };
+    TempDir dir;
+    const std::string file = (dir.path / "deals.html").string();
+    for (const auto& c : cases) {
+        WriteFile(file, c.file);
+        ASSERT_EQ(ExportNetscapeBookmarks(file, "\\Deals\\", TwoEntries()), 2);
+        std::string after = ReadFile(file);
+        const std::size_t first = after.find("<DT><A HREF=\"" + Item(101));
+        ASSERT_NE(first, std::string::npos);
+        const std::size_t end = after.find("\n", after.find("Item #202", first));
+        after.replace(first, end - first, "NEW");
+        EXPECT_EQ(after, c.expected);
+    }
 }
 
 TEST(NetscapeExport, FollowsTheFileLineEndingsAndNeedsAHeading)
@@ -362,7 +457,8 @@ TEST(NetscapeExport, FollowsTheFileLineEndingsAndNeedsAHeading)
         }
     }
     EXPECT_EQ(lf, crlf);
-    EXPECT_NE(after.find("last_modified=\"1700000003\">Auctions</h3>\r\n<DT><A HREF=\"" + Item(101)),
+    EXPECT_NE(after.find("last_modified=\"1700000003\">Auctions</h3>\r\n        <dl><p>\r\n<DT><A HREF=\"" +
+                         Item(101)),
               std::string::npos);
     FakeWatchList list;
     int count = 0;

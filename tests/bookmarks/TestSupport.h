@@ -11,6 +11,10 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace bmtest {
@@ -103,5 +107,57 @@ inline std::string WithoutLinesContaining(const std::string& text, const std::st
     }
     return out;
 }
+
+// Makes a file or folder that nobody may change while the object lives: read-only for a user,
+// immutable for root (whose rights ignore read-only modes). `ok` is false when the file system
+// cannot do that.
+class UnchangeableFile
+{
+public:
+    explicit UnchangeableFile(const std::string& target) : path(target)
+    {
+        struct stat st
+        {
+        };
+        if (::stat(path.c_str(), &st) != 0)
+            return;
+        mode = st.st_mode & 07777;
+        if (::geteuid() != 0) {
+            ok = ::chmod(path.c_str(), mode & ~0222) == 0;
+            return;
+        }
+        immutable = SetImmutable(true);
+        ok = immutable;
+    }
+    ~UnchangeableFile()
+    {
+        if (immutable)
+            SetImmutable(false);
+        else if (ok)
+            ::chmod(path.c_str(), mode);
+    }
+    UnchangeableFile(const UnchangeableFile&) = delete;
+    UnchangeableFile& operator=(const UnchangeableFile&) = delete;
+    bool ok = false;
+
+private:
+    bool SetImmutable(bool on)
+    {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return false;
+        int flags = 0;
+        bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+        if (done) {
+            flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+            done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+        }
+        ::close(fd);
+        return done;
+    }
+    std::string path;
+    mode_t mode = 0;
+    bool immutable = false;
+};
 
 } // namespace bmtest

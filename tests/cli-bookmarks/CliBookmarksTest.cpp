@@ -1,6 +1,8 @@
 // lotwarden import and export end to end: the real program on a watch list and on bookmark
 // stores written for each test, its messages, its exit codes, and what it leaves on disk.
 
+#include "../bookmarks/ProfileFixtures.h"
+#include "../bookmarks/TestSupport.h"
 #include "../model/ModelTestSupport.h"
 
 #include "sites/AuctionServer.h"
@@ -31,9 +33,13 @@ std::string Quote(const std::string& word)
     return quoted + "'";
 }
 
-CliRun Lotwarden(const TempDir& dir, const std::vector<std::string>& args)
+// Runs lotwarden; `asUser` runs it with an ordinary user's rights when the tests run as root
+// (whose rights ignore what a user may not read); see OpenToUser.
+CliRun Lotwarden(const TempDir& dir, const std::vector<std::string>& args, bool asUser = false)
 {
     std::string command = Quote(LW_BIN_DIR "/lotwarden");
+    if (asUser && ::geteuid() == 0)
+        command = "setpriv --reuid=65534 --regid=65534 --clear-groups -- " + command;
     for (const std::string& arg : args)
         command += " " + Quote(arg);
     const std::string errFile = dir / "stderr.txt";
@@ -50,6 +56,15 @@ CliRun Lotwarden(const TempDir& dir, const std::vector<std::string>& args)
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.err = ReadFileBytes(errFile);
     return run;
+}
+
+// Lets the ordinary user of Lotwarden(..., true) read and write everything in the test folder.
+void OpenToUser(const TempDir& dir)
+{
+    std::error_code ec;
+    for (const auto& entry : fs::recursive_directory_iterator(dir.path, ec))
+        fs::permissions(entry.path(), fs::perms::others_all, fs::perm_options::add, ec);
+    fs::permissions(dir.path, fs::perms::others_all, fs::perm_options::add, ec);
 }
 
 std::string Ebay(const std::string& number)
@@ -99,6 +114,11 @@ std::string FirefoxBookmarks()
            "    <DL><p>\n" +
            Link(Ebay("400"), "Chair", "        ") +
            "    </DL><p>\n"
+           "    <DT><H3 ADD_DATE=\"1700000000\" LAST_MODIFIED=\"1700000002\">Pens &amp; Ink</H3>\n"
+           "    <DD>Writing things\n"
+           "    <DL><p>\n" +
+           Link(Ebay("500"), "Fountain pen", "        ") +
+           "    </DL><p>\n"
            "</DL>\n";
 }
 
@@ -134,11 +154,15 @@ TEST(CliBookmarkImport, ChosenFolderWithAndWithoutRecursion)
         Numbers expected;
         const char* report;
     } cases[] = {
-        {{"--folder", "Auctions"}, {"200", "201"}, "2 items have been imported"},
+        {{"--folder", "Auctions", "--no-recurse"}, {"200", "201"}, "2 items have been imported"},
+        {{"--folder", "Auctions"}, {"200", "300", "201"}, "3 items have been imported"},
         {{"--folder", "Auctions", "--recurse"}, {"200", "300", "201"}, "3 items have been imported"},
         {{"--folder", "\\Auctions\\Old\\"}, {"300"}, "1 item has been imported"},
-        {{}, {"100"}, "1 item has been imported"}, // the top alone: links outside any folder
-        {{"--recurse"}, {"100", "200", "300", "201", "400"}, "5 items have been imported"},
+        {{"--no-recurse"}, {"100"}, "1 item has been imported"}, // the top alone: links outside any folder
+        {{}, {"100", "200", "300", "201", "400", "500"}, "6 items have been imported"}, // the whole file
+        // Names as the browser shows them, or as the file writes them.
+        {{"--folder", "Pens & Ink"}, {"500"}, "1 item has been imported"},
+        {{"--folder", "Pens &amp; Ink"}, {"500"}, "1 item has been imported"},
     };
     for (const auto& c : cases) {
         TempDir dir;
@@ -201,11 +225,11 @@ TEST(CliBookmarkImport, FavoritesRecursionAndDelete)
     shortcut(favorites / "Auctions" / "Clock.url", Ebay("12"));
     WriteFileBytes((favorites / "notes.txt").string(), "URL=" + Ebay("13") + "\n");
 
-    CliRun run = Lotwarden(dir, {"import", list, "--favorites", favorites.string()});
+    CliRun run = Lotwarden(dir, {"import", list, "--favorites", favorites.string(), "--no-recurse"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(ListedNumbers(dir, list), (Numbers{"11"}));
 
-    run = Lotwarden(dir, {"import", list, "--favorites", favorites.string(), "--recurse", "--delete"});
+    run = Lotwarden(dir, {"import", list, "--favorites", favorites.string(), "--delete"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("2 items have been imported"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("Some items were already in the list."), std::string::npos) << run.out;
@@ -224,17 +248,97 @@ TEST(CliBookmarkImport, AFailedSaveDeletesNoBookmark)
     fs::create_directories(favorites);
     WriteFileBytes((favorites / "Lamp.url").string(), "[InternetShortcut]\nURL=" + Ebay("21") + "\n");
     // The list's folder cannot take the temporary file of the save.
-    fs::permissions(dir.path, fs::perms::owner_write, fs::perm_options::remove);
-    if (::access(dir.path.c_str(), W_OK) == 0) {
-        fs::permissions(dir.path, fs::perms::owner_write, fs::perm_options::add);
-        GTEST_SKIP() << "running with rights that ignore read-only folders";
-    }
-    const CliRun run = Lotwarden(dir, {"import", list, "--favorites", favorites.string(), "--delete"});
+    OpenToUser(dir);
+    fs::permissions(dir.path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    const CliRun run = Lotwarden(dir, {"import", list, "--favorites", favorites.string(), "--delete"}, true);
     fs::permissions(dir.path, fs::perms::owner_write, fs::perm_options::add);
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("no bookmark was deleted"), std::string::npos) << run.err;
     EXPECT_TRUE(fs::exists(favorites / "Lamp.url"));
     EXPECT_TRUE(ListedNumbers(dir, list).empty());
+}
+
+TEST(CliBookmarkImport, AnUnchangeableFileIsImportedKeptAndSaysWhy)
+{
+    TempDir dir;
+    const std::string list = NewList(dir);
+    const std::string bookmarks = dir / "bookmarks.html";
+    WriteFileBytes(bookmarks, FirefoxBookmarks());
+    bmtest::UnchangeableFile locked(bookmarks);
+    if (!locked.ok)
+        GTEST_SKIP() << "files cannot be made unchangeable here";
+    const CliRun run = Lotwarden(dir, {"import", list, "--netscape", bookmarks, "--folder", "Other", "--delete"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("1 item has been imported"), std::string::npos) << run.out;
+    EXPECT_NE(run.err.find("The imported bookmarks could not be deleted from \"" + bookmarks + "\": " + bookmarks),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(ListedNumbers(dir, list), (Numbers{"400"})) << "the watch list keeps the item";
+    EXPECT_EQ(ReadFileBytes(bookmarks), FirefoxBookmarks());
+}
+
+TEST(CliBookmarkImport, AnUnreadableFavoritesFolderIsSkippedWithAWarning)
+{
+    TempDir dir;
+    const std::string list = NewList(dir);
+    const fs::path favorites = dir.path / "Favorites";
+    fs::create_directories(favorites / "Private");
+    fs::create_directories(favorites / "Shop");
+    WriteFileBytes((favorites / "Private" / "Secret.url").string(), "[InternetShortcut]\nURL=" + Ebay("61") + "\n");
+    WriteFileBytes((favorites / "Shop" / "Clock.url").string(), "[InternetShortcut]\nURL=" + Ebay("62") + "\n");
+    WriteFileBytes((favorites / "Lamp.url").string(), "[InternetShortcut]\nURL=" + Ebay("63") + "\n");
+    OpenToUser(dir);
+    fs::permissions(favorites / "Private", fs::perms::none);
+    const CliRun run = Lotwarden(dir, {"import", list, "--favorites", favorites.string()}, true);
+    fs::permissions(favorites / "Private", fs::perms::owner_all);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("skipped " + (favorites / "Private").string()), std::string::npos) << run.err;
+    EXPECT_NE(run.out.find("2 items have been imported"), std::string::npos) << run.out;
+    EXPECT_EQ(ListedNumbers(dir, list), (Numbers{"63", "62"}));
+}
+
+TEST(CliBookmarkImport, StraightFromChromiumAndFirefoxProfiles)
+{
+    TempDir dir;
+    const fs::path chromium = dir.path / "chromium" / "Default";
+    fs::create_directories(chromium);
+    const std::vector<bmtest::ProfileNode> auctions = {
+        bmtest::Bookmark("Lamp", Ebay("71")), bmtest::Bookmark("Debian", "https://www.debian.org/"),
+        bmtest::Folder("Auctions & Deals", {bmtest::Bookmark("Clock", Ebay("72"))})};
+    bmtest::WriteChromiumBookmarks((chromium / "Bookmarks").string(), auctions, {bmtest::Bookmark("Vase", Ebay("73"))});
+    const fs::path firefox = dir.path / "firefox" / "abcd.default-release";
+    fs::create_directories(firefox);
+    ASSERT_TRUE(bmtest::WriteFirefoxPlaces((firefox / "places.sqlite").string(), {}, auctions));
+    const std::string places = ReadFileBytes((firefox / "places.sqlite").string());
+
+    const struct
+    {
+        std::vector<std::string> options;
+        Numbers expected;
+    } cases[] = {
+        {{"--browser", "chromium", "--profile", chromium.string()}, {"71", "72", "73"}},
+        {{"--browser", "chromium", "--profile", chromium.string(), "--folder", "Bookmarks bar/Auctions & Deals"},
+         {"72"}},
+        {{"--browser", "chromium", "--profile", (chromium / "Bookmarks").string(), "--folder", "Bookmarks bar",
+          "--no-recurse"},
+         {"71"}},
+        {{"--browser", "firefox", "--profile", firefox.string(), "--folder", "Bookmarks Toolbar"}, {"71", "72"}},
+    };
+    int lists = 0;
+    for (const auto& c : cases) {
+        const std::string list = NewList(dir, "watch" + std::to_string(++lists) + ".lwd");
+        std::vector<std::string> args = {"import", list};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const CliRun run = Lotwarden(dir, args);
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(ListedNumbers(dir, list), c.expected) << run.out;
+    }
+    EXPECT_EQ(ReadFileBytes((firefox / "places.sqlite").string()), places);
+    const CliRun wrong = Lotwarden(dir, {"import", NewList(dir, "wrong.lwd"), "--browser", "chromium", "--profile",
+                                         chromium.string(), "--folder", "Nope"});
+    EXPECT_EQ(wrong.status, 1);
+    EXPECT_NE(wrong.err.find("no folder \\Nope\\"), std::string::npos) << wrong.err;
 }
 
 TEST(CliBookmarkExport, FavoritesTwiceCreatesTheFilesOnce)
@@ -258,7 +362,7 @@ TEST(CliBookmarkExport, FavoritesTwiceCreatesTheFilesOnce)
     EXPECT_EQ(std::distance(fs::directory_iterator(favorites), fs::directory_iterator()), 2);
 }
 
-TEST(CliBookmarkExport, NetscapeLinesFollowTheChosenHeading)
+TEST(CliBookmarkExport, NetscapeLinesGoInsideTheChosenFolder)
 {
     TempDir dir;
     const std::string list = NewList(dir);
@@ -270,7 +374,7 @@ TEST(CliBookmarkExport, NetscapeLinesFollowTheChosenHeading)
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "2 items have been exported\n");
     const std::string text = ReadFileBytes(bookmarks);
-    const std::string heading = ">Old</H3>\n";
+    const std::string heading = ">Old</H3>\n        <DL><p>\n";
     const std::size_t after = text.find(heading);
     ASSERT_NE(after, std::string::npos);
     const std::string inserted = text.substr(after + heading.size());
@@ -279,7 +383,7 @@ TEST(CliBookmarkExport, NetscapeLinesFollowTheChosenHeading)
     ASSERT_EQ(inserted.compare(0, first.size(), first), 0) << inserted.substr(0, 200);
     EXPECT_NE(inserted.find("\" LAST_VISIT=\"0\" LAST_MODIFIED=\"0\">Item #41 (Ebay)</A>\n<DT><A HREF=\"" + Ebay("42")),
               std::string::npos);
-    EXPECT_NE(inserted.find(">Item #42 (Ebay)</A>\n        <DL><p>\n"), std::string::npos);
+    EXPECT_NE(inserted.find(">Item #42 (Ebay)</A>\n" + Link(Ebay("300"), "Clock", "            ")), std::string::npos);
     // Every line of the file before is still there, in order.
     std::string rest = text;
     for (std::size_t pos = 0; pos < rest.size();) {
@@ -307,8 +411,13 @@ TEST(CliBookmarkCommands, UsageAndFailures)
         int status;
         std::string message;
     } cases[] = {
-        {{"import", list}, 2, "either --favorites DIR or --netscape BOOKMARKS"},
-        {{"import", list, "--favorites", favorites, "--netscape", bookmarks}, 2, "either --favorites"},
+        {{"import", list}, 2, "give one of --favorites DIR, --netscape BOOKMARKS or --browser chromium|firefox"},
+        {{"export", list}, 2, "either --favorites DIR or --netscape BOOKMARKS"},
+        {{"import", list, "--browser", "opera"}, 2, "--browser is chromium or firefox"},
+        {{"import", list, "--browser", "firefox", "--delete"}, 2, "only read"},
+        {{"import", list, "--favorites", favorites, "--profile", favorites}, 2, "--profile goes with --browser"},
+        {{"import", list, "--browser", "chromium", "--profile", missing}, 1, "File \"" + missing + "\" does not exist"},
+        {{"import", list, "--favorites", favorites, "--netscape", bookmarks}, 2, "give one of --favorites"},
         {{"import", list, "--favorites", favorites, "--folder", "A"}, 2, "--folder goes with --netscape"},
         {{"import", list, "--netscape"}, 2, "--netscape needs a value"},
         {{"import", list, "--favorites", favorites, "--bogus"}, 2, "unexpected \"--bogus\""},
@@ -328,6 +437,7 @@ TEST(CliBookmarkCommands, UsageAndFailures)
     }
     EXPECT_EQ(ReadFileBytes(bookmarks), FirefoxBookmarks());
     const CliRun help = Lotwarden(dir, {"--help"});
-    EXPECT_NE(help.out.find("import FILE --netscape BOOKMARKS [--folder PATH] [--recurse] [--delete]"),
+    EXPECT_NE(help.out.find("import FILE --netscape BOOKMARKS [--folder PATH] [--no-recurse] [--delete]"),
               std::string::npos);
+    EXPECT_NE(help.out.find("the whole file by default"), std::string::npos);
 }

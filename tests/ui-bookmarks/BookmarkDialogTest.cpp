@@ -2,6 +2,8 @@
 // that use them: settings read and written under their exact names, the checks on OK, the
 // folder tree, and the counts the commands report.
 
+#include "../bookmarks/ProfileFixtures.h"
+#include "../bookmarks/TestSupport.h"
 #include "BookmarkFiles.h"
 
 #include "core/document/LotwardDoc.h"
@@ -14,6 +16,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -48,23 +51,11 @@ QTreeWidgetItem* FindNode(QTreeWidget* tree, const QString& text)
 // Accepts the dialog and returns the text of the message box it showed, if any.
 QString AcceptAndReadMessage(CBookmarkDialog& dialog, QMessageBox::Icon* icon = nullptr)
 {
-    QString seen;
-    AnswerNextModal(
-        [icon](QWidget* modal) {
-            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-                if (icon)
-                    *icon = box->icon();
-                box->accept();
-            } else {
-                modal->close();
-            }
-        },
-        &seen);
+    MessageAnswer message;
     dialog.accept();
-    // A dialog that needed no message leaves the answer waiting: give it nothing to find.
-    if (seen.isEmpty())
-        QTest::qWait(30);
-    return seen;
+    if (icon)
+        *icon = message.icon;
+    return message.text;
 }
 
 } // namespace
@@ -265,16 +256,12 @@ TEST(NetscapeFolderDialog, BrowseButtonPutsTheChosenFolderInTheDialog)
     settings.WriteString("Import", "NetcapeFile", Native(stores.bookmarks));
     CBookmarkDialog dialog(Mode::Import, settings);
     dialog.show();
-    bool sawChooser = false;
-    AnswerNextModal([&sawChooser](QWidget* modal) {
-        auto* chooser = qobject_cast<CNetscapeFolderDialog*>(modal);
-        ASSERT_NE(chooser, nullptr);
-        sawChooser = true;
+    ModalAnswer<CNetscapeFolderDialog> choose([](CNetscapeFolderDialog* chooser) {
         chooser->Tree()->setCurrentItem(FindNode(chooser->Tree(), QStringLiteral("Pens & Ink")));
         chooser->accept();
     });
     dialog.BrowseFolderButton()->click();
-    EXPECT_TRUE(sawChooser);
+    EXPECT_TRUE(choose.answered);
     EXPECT_EQ(dialog.FolderPath(), "\\Auctions\\Pens &amp; Ink\\");
     EXPECT_EQ(dialog.FolderEdit()->text(), QStringLiteral("\\Auctions\\Pens & Ink\\"));
 }
@@ -287,22 +274,25 @@ TEST(BrowseDirectory, OkGivesTheDirectoryWithASeparatorCancelKeepsIt)
     CBrowseDirectory browse;
 
     QString directory = start;
-    AnswerNextModal([&stores](QWidget* modal) {
-        auto* dialog = qobject_cast<QFileDialog*>(modal);
-        ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Select Internet Explorer Favorites folder"));
-        dialog->setDirectory(stores.favorites);
-        dialog->selectFile(stores.favorites);
-        static_cast<QDialog*>(dialog)->accept();
-    });
-    EXPECT_TRUE(browse.BrowseForDirectory(directory, QStringLiteral("Select Internet Explorer Favorites folder")));
+    {
+        ModalAnswer<QFileDialog> choose([&stores](QFileDialog* dialog) {
+            EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Select Internet Explorer Favorites folder"));
+            dialog->setDirectory(stores.favorites);
+            dialog->selectFile(stores.favorites);
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        EXPECT_TRUE(
+            browse.BrowseForDirectory(directory, QStringLiteral("Select Internet Explorer Favorites folder")));
+        EXPECT_TRUE(choose.answered);
+    }
     EXPECT_EQ(directory, stores.favorites + QLatin1Char('/'));
 
-    AnswerNextModal([](QWidget* modal) {
-        EXPECT_EQ(modal->windowTitle(), QStringLiteral("Directory Browse"));
-        modal->close();
+    ModalAnswer<QFileDialog> cancel([](QFileDialog* dialog) {
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Directory Browse"));
+        dialog->close();
     });
     EXPECT_FALSE(browse.BrowseForDirectory(directory));
+    EXPECT_TRUE(cancel.answered);
     EXPECT_EQ(directory, stores.favorites + QLatin1Char('/'));
     EXPECT_EQ(QDir::currentPath(), currentBefore);
 }
@@ -325,20 +315,12 @@ TEST(BookmarkCommands, ImportAndExportReportTheirCounts)
     });
     // Runs a command whose dialog is answered with OK; returns the report and its icon.
     auto run = [&running](int command, QMessageBox::Icon& icon) {
-        QString report;
-        AnswerNextModal([&report, &icon](QWidget* dialog) {
-            AnswerNextModal(
-                [&icon](QWidget* box) {
-                    if (auto* message = qobject_cast<QMessageBox*>(box))
-                        icon = message->icon();
-                    box->close();
-                },
-                &report);
-            ASSERT_NE(qobject_cast<CBookmarkDialog*>(dialog), nullptr);
-            qobject_cast<CBookmarkDialog*>(dialog)->OkButton()->click();
-        });
+        ModalAnswer<CBookmarkDialog> ok([](CBookmarkDialog* dialog) { dialog->OkButton()->click(); });
+        MessageAnswer report;
         EXPECT_TRUE(running.Frame().OnCommand(command));
-        return report;
+        EXPECT_TRUE(ok.answered);
+        icon = report.icon;
+        return report.text;
     };
 
     QMessageBox::Icon icon = QMessageBox::NoIcon;
@@ -354,7 +336,8 @@ TEST(BookmarkCommands, ImportAndExportReportTheirCounts)
     QFile file(stores.bookmarks);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray text = file.readAll();
-    EXPECT_TRUE(text.contains("<DT><H3>Toolbar</H3>\n<DT><A HREF=\"" + QByteArray::fromStdString(EbayUrl("11"))));
+    EXPECT_TRUE(text.contains("<DT><H3>Toolbar</H3>\n<DL><p>\n<DT><A HREF=\"" + QByteArray::fromStdString(EbayUrl("11"))))
+        << "inside the folder's own list";
     EXPECT_TRUE(text.contains(">Item #11 (Ebay)</A>\n<DT><A HREF=\""));
 
     running.settings.WriteInt("Import", "Browser", 1);
@@ -373,4 +356,173 @@ TEST(BookmarkCommands, ImportAndExportReportTheirCounts)
     EXPECT_EQ(run(kCmdFileExport, icon), QStringLiteral("No item has been exported"));
     EXPECT_EQ(icon, QMessageBox::Warning);
     EXPECT_TRUE(QFileInfo::exists(emptyDir + QStringLiteral("/Item #12 (Ebay).url")));
+}
+
+namespace {
+
+// Runs the import command with its dialog answered OK, answering the Save As dialog (when the
+// list has no name yet) with `saveAs` or cancelling it when empty; returns the report.
+QString ImportWithDelete(RunningApp& running, const QString& saveAs, QMessageBox::Icon& icon, bool* askedName = nullptr)
+{
+    ModalAnswer<CBookmarkDialog> ok([](CBookmarkDialog* dialog) { dialog->OkButton()->click(); });
+    ModalAnswer<QFileDialog> name([&saveAs](QFileDialog* dialog) {
+        if (saveAs.isEmpty()) {
+            dialog->reject();
+            return;
+        }
+        dialog->selectFile(saveAs);
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    MessageAnswer report;
+    EXPECT_TRUE(running.Frame().OnCommand(kCmdItemImport));
+    if (askedName)
+        *askedName = name.answered;
+    icon = report.icon;
+    return report.text;
+}
+
+} // namespace
+
+TEST(BookmarkCommands, DeleteWaitsForTheWatchListToBeSaved)
+{
+    SampleStores stores;
+    RunningApp running([&stores](CMemorySettingsStore& settings) {
+        settings.WriteInt("Import", "Browser", 1);
+        settings.WriteString("Import", "NetcapeFile", Native(stores.bookmarks));
+        settings.WriteString("Import", "NetscapeFolder", "\\Other\\");
+        settings.WriteInt("Import", "DeleteItems", 1);
+    });
+    const std::string before = bmtest::ReadFile(Native(stores.bookmarks));
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+
+    // The new list is not saved (its Save As is cancelled): the bookmark stays where it was.
+    bool askedName = false;
+    QString report = ImportWithDelete(running, QString(), icon, &askedName);
+    EXPECT_TRUE(askedName);
+    EXPECT_EQ(report, QStringLiteral("1 item has been imported\n\nThe imported bookmarks were kept in \"%1\": the "
+                                     "watch list was not saved.")
+                          .arg(stores.bookmarks));
+    EXPECT_EQ(icon, QMessageBox::Warning);
+    EXPECT_EQ(running.Doc().GetItemCount(), 1);
+    EXPECT_EQ(bmtest::ReadFile(Native(stores.bookmarks)), before);
+
+    // Saved under a name: then the bookmark leaves the file, its folder stays.
+    const QString list = stores.dir.filePath(QStringLiteral("watch.lwd"));
+    report = ImportWithDelete(running, list, icon);
+    EXPECT_EQ(report, QStringLiteral("1 item has been imported"));
+    EXPECT_TRUE(QFileInfo::exists(list));
+    EXPECT_FALSE(running.Doc().IsModified());
+    const std::string after = bmtest::ReadFile(Native(stores.bookmarks));
+    EXPECT_EQ(after.find(EbayUrl("400")), std::string::npos);
+    EXPECT_NE(after.find("<DT><H3>Other</H3>"), std::string::npos);
+}
+
+TEST(BookmarkCommands, AnUnchangeableFileIsImportedKeptAndSaysWhy)
+{
+    SampleStores stores;
+    const QString list = stores.dir.filePath(QStringLiteral("watch.lwd"));
+    RunningApp running([&stores](CMemorySettingsStore& settings) {
+        settings.WriteInt("Import", "Browser", 1);
+        settings.WriteString("Import", "NetcapeFile", Native(stores.bookmarks));
+        settings.WriteString("Import", "NetscapeFolder", "\\Auctions\\");
+        settings.WriteInt("Import", "DeleteItems", 1);
+    });
+    bmtest::UnchangeableFile locked(Native(stores.bookmarks));
+    if (!locked.ok)
+        GTEST_SKIP() << "files cannot be made unchangeable here";
+    const std::string before = bmtest::ReadFile(Native(stores.bookmarks));
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    const QString report = ImportWithDelete(running, list, icon);
+    EXPECT_TRUE(report.startsWith(QStringLiteral("3 items have been imported\n\nThe imported bookmarks could not be "
+                                                 "deleted from \"%1\": %1: ")
+                                      .arg(stores.bookmarks)))
+        << report.toStdString();
+    EXPECT_EQ(icon, QMessageBox::Warning);
+    EXPECT_EQ(running.Doc().GetItemCount(), 3);
+    EXPECT_FALSE(running.Doc().IsModified()) << "the items are safe in the saved list";
+    EXPECT_EQ(bmtest::ReadFile(Native(stores.bookmarks)), before);
+}
+
+TEST(BookmarkDialog, ImportsStraightFromABrowserProfileWithoutDeleting)
+{
+    // A Chromium profile where the browser keeps it.
+    const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    ASSERT_FALSE(config.isEmpty());
+    const QString profileDir = config + QStringLiteral("/chromium/Default");
+    QDir().mkpath(profileDir);
+    struct Cleanup
+    {
+        QString dir;
+        ~Cleanup() { QDir(dir).removeRecursively(); }
+    } cleanup{config + QStringLiteral("/chromium")};
+    bmtest::WriteChromiumBookmarks(
+        Native(profileDir + QStringLiteral("/Bookmarks")),
+        {bmtest::Bookmark("Lamp", EbayUrl("81")),
+         bmtest::Folder("Auctions & Deals", {bmtest::Bookmark("Clock", EbayUrl("82"))})},
+        {});
+
+    RunningApp running([](CMemorySettingsStore& settings) {
+        settings.WriteInt("Import", "Browser", 2);
+        settings.WriteInt("Import", "DeleteItems", 1);
+    });
+    {
+        CMemorySettingsStore settings;
+        settings.WriteInt("Import", "Browser", 2);
+        CBookmarkDialog dialog(Mode::Import, settings);
+        ASSERT_NE(dialog.ProfileButton(), nullptr);
+        EXPECT_TRUE(dialog.ProfileButton()->isChecked());
+        EXPECT_EQ(dialog.ProfileCombo()->currentText(), QStringLiteral("Chromium (Default)"));
+        EXPECT_FALSE(dialog.DeleteBox()->isEnabled()) << "a browser's profile is only read";
+        EXPECT_FALSE(dialog.FileEdit()->isEnabled());
+        ModalAnswer<CNetscapeFolderDialog> choose([](CNetscapeFolderDialog* chooser) {
+            EXPECT_EQ(TreeTexts(chooser->Tree()->topLevelItem(0)),
+                      (QStringList{"Chromium (Default)", "  Bookmarks bar", "    Auctions & Deals",
+                                   "  Other bookmarks", "  Mobile bookmarks"}));
+            chooser->Tree()->setCurrentItem(FindNode(chooser->Tree(), QStringLiteral("Auctions & Deals")));
+            chooser->accept();
+        });
+        dialog.BrowseProfileFolderButton()->click();
+        EXPECT_TRUE(choose.answered);
+        EXPECT_EQ(dialog.ProfileFolderPath(), "\\Bookmarks bar\\Auctions & Deals\\");
+        EXPECT_TRUE(AcceptAndReadMessage(dialog).isEmpty());
+        EXPECT_EQ(settings.GetString("Import", "BrowserFolder"), "\\Bookmarks bar\\Auctions & Deals\\");
+        EXPECT_EQ(settings.GetString("Import", "BrowserProfile"), Native(profileDir + QStringLiteral("/Bookmarks")));
+    }
+    const std::string before = bmtest::ReadFile(Native(profileDir + QStringLiteral("/Bookmarks")));
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    bool askedName = true;
+    EXPECT_EQ(ImportWithDelete(running, QString(), icon, &askedName), QStringLiteral("2 items have been imported"));
+    EXPECT_FALSE(askedName) << "nothing is to be deleted, so nothing needs saving first";
+    EXPECT_EQ(running.Doc().GetItemCount(), 2);
+    EXPECT_EQ(bmtest::ReadFile(Native(profileDir + QStringLiteral("/Bookmarks"))), before);
+}
+
+TEST(NetscapeFolderDialog, OpensAndClosesOnFortyThousandNestedFolders)
+{
+    SampleStores stores;
+    const QString file = stores.dir.filePath(QStringLiteral("deep.html"));
+    constexpr int kDepth = 40000;
+    std::string text = "<DL><p>\n";
+    for (int i = 0; i < kDepth; ++i)
+        text += "<DT><H3>F" + std::to_string(i) + "</H3>\n<DL><p>\n";
+    for (int i = 0; i < kDepth; ++i)
+        text += "</DL><p>\n";
+    WriteText(file, text);
+    std::string deepest = "\\";
+    for (int i = 0; i < kDepth; ++i)
+        deepest += "F" + std::to_string(i) + "\\";
+    {
+        CNetscapeFolderDialog dialog(Native(file), deepest);
+        ASSERT_TRUE(dialog.IsLoaded());
+        EXPECT_EQ(dialog.Nodes().size(), static_cast<std::size_t>(kDepth + 1));
+        dialog.show();
+        QTest::qWait(20);
+        // The view shows the folders as deep as it can lay them out; the chosen one stays chosen.
+        ASSERT_NE(dialog.Tree()->currentItem(), nullptr);
+        EXPECT_EQ(dialog.Tree()->currentItem()->text(0),
+                  QStringLiteral("F%1").arg(CNetscapeFolderDialog::kMaxShownDepth - 1));
+        EXPECT_EQ(dialog.SelectedFolderPath(), deepest);
+        dialog.Tree()->setCurrentItem(FindNode(dialog.Tree(), QStringLiteral("F1")));
+        EXPECT_EQ(dialog.SelectedFolderPath(), "\\F0\\F1\\");
+    }
 }

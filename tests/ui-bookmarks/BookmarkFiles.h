@@ -3,14 +3,59 @@
 
 #include "UiTestSupport.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTimer>
 
+#include <functional>
 #include <string>
 
 namespace bmui {
+
+// Answers the first modal window of type W that shows while this object lives, from inside the
+// event loop that window runs. The answer ends with the object, so one that was never needed
+// cannot catch a window of a later test.
+template <class W>
+class ModalAnswer
+{
+public:
+    explicit ModalAnswer(std::function<void(W*)> answer)
+    {
+        timer.setInterval(5);
+        QObject::connect(&timer, &QTimer::timeout, [this, answer] {
+            auto* modal = qobject_cast<W*>(QApplication::activeModalWidget());
+            if (!modal)
+                return;
+            timer.stop();
+            answered = true;
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                text = box->text();
+                icon = box->icon();
+            }
+            answer(modal);
+        });
+        timer.start();
+    }
+    ModalAnswer(const ModalAnswer&) = delete;
+    ModalAnswer& operator=(const ModalAnswer&) = delete;
+
+    bool answered = false;
+    QString text; // a message box's text
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+
+private:
+    QTimer timer;
+};
+
+// Closes the next message box and keeps its text and icon.
+struct MessageAnswer : ModalAnswer<QMessageBox>
+{
+    MessageAnswer() : ModalAnswer<QMessageBox>([](QMessageBox* box) { box->accept(); }) {}
+};
 
 inline std::string Native(const QString& path)
 {
