@@ -1,5 +1,7 @@
 #include "browser/Favorites.h"
 
+#include "platform/Cp1252.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -167,7 +169,8 @@ int ExportFavorites(const std::string& directory, const std::vector<ExportEntry>
 {
     int count = 0;
     for (const ExportEntry& entry : entries) {
-        const fs::path file = fs::path(directory) / entry.fileName;
+        // Names on disk are UTF-8, as the file manager and the browser show them.
+        const fs::path file = fs::path(directory) / Utf8FromCp1252(entry.fileName);
         // Exclusive creation: an existing shortcut of that name, or a link there, stays as it is.
         int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
         if (fd < 0) {

@@ -3,7 +3,9 @@
 #  1. AddressSanitizer + UndefinedBehaviorSanitizer (with LeakSanitizer): every test, the
 #     desktop program's offscreen.
 #  2. ThreadSanitizer: every test that runs the download engine or a refresh (the engine, the
-#     refresh service, the command line, the end-to-end and the desktop program's refresh tests).
+#     refresh service, the command line and the end-to-end tests). The desktop program stays out:
+#     Qt's own locks are invisible to an uninstrumented Qt, so every queued call would be
+#     reported as a race.
 #  3. The libFuzzer targets built with clang, each run a few seconds over its seed corpus.
 # Builds go to build-asan/, build-tsan/ and build-fuzz/ (LW_SAN_BUILD_ROOT moves them), at -O1.
 set -euo pipefail
@@ -26,10 +28,10 @@ cmake --build "$root/build-asan" -j"$jobs"
   ctest --output-on-failure -j"$jobs" --timeout 600 -LE soak)
 
 step "ThreadSanitizer"
-cmake -S "$top" -B "$root/build-tsan" "${common[@]}" -DLW_BUILD_GUI=ON -DLW_SANITIZE=thread >/dev/null
+cmake -S "$top" -B "$root/build-tsan" "${common[@]}" -DLW_BUILD_GUI=OFF -DLW_SANITIZE=thread >/dev/null
 tsan_tests=$(cd "$top/tests" &&
-  grep -ho 'lw_add_test([A-Za-z0-9_]*' download/CMakeLists.txt cli*/CMakeLists.txt e2e*/CMakeLists.txt \
-    ui-refresh/CMakeLists.txt | sed 's/lw_add_test(//')
+  grep -ho 'lw_add_test([A-Za-z0-9_]*' download/CMakeLists.txt cli*/CMakeLists.txt e2e*/CMakeLists.txt |
+    sed 's/lw_add_test(//')
 cmake --build "$root/build-tsan" -j"$jobs" --target lotwarden auction-sim $tsan_tests
 # Only the executables built here have discovered tests; the others show as *_NOT_BUILT.
 (cd "$root/build-tsan" &&

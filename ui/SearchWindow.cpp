@@ -3,12 +3,14 @@
 #include "browser/BrowserRequest.h"
 #include "core/StringTable.h"
 #include "core/document/LotwardDoc.h"
+#include "platform/Cp1252.h"
 #include "platform/SettingsStore.h"
 #include "ui/BrowserLaunch.h"
 #include "ui/BrowserMiniWindow.h"
 #include "ui/CommandIds.h"
 #include "ui/LotwardApp.h"
 #include "ui/MainFrame.h"
+#include "ui/MessageBox.h"
 #include "ui/SearchWindowStrings.h"
 #include "ui/UiStrings.h"
 #include "ui/UiText.h"
@@ -241,9 +243,20 @@ std::string CSearchWindow::Launch()
     CAuctionServer* server = SelectedServer();
     if (!server)
         return {};
+    // The sites take Windows-1252 text: a word that cannot be written so is refused by name
+    // rather than searched for as "?".
+    const QString words = findCombo->currentText();
+    for (const char32_t c : words.toUcs4()) {
+        if (CodePointToCp1252(c) == '?' && c != U'?') {
+            const QString number = QStringLiteral("U+%1").arg(static_cast<uint>(c), 4, 16, QLatin1Char('0')).toUpper();
+            LwMessage::Show(this, ResFormat(kStrSearchCharacterRefused, {QString::fromUcs4(&c, 1), number}),
+                            LwMessage::Ok, QMessageBox::Warning);
+            return {};
+        }
+    }
     const CSavedSearch settings = SettingsFromControls(caps, ReadControls());
     CSavedSearch launched;
-    if (!searches.PrepareLaunch(chosenEntry, FromQt(findCombo->currentText()), findCombo->isEnabled(), settings,
+    if (!searches.PrepareLaunch(chosenEntry, FromQt(words), findCombo->isEnabled(), settings,
                                 &launched))
         return {};
     if (!launched.searchString.empty()) {

@@ -89,4 +89,5 @@ enum UiStringId : int {
     kStrProxyPrompt = 20141,
     kStrProxyUser = 20142,
     kStrProxyPassword = 20143,
+    kStrSearchCharacterRefused = 20190,
 };

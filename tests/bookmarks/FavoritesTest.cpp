@@ -131,6 +131,14 @@ TEST(FavoritesImport, MissingDirectoryFails)
     EXPECT_FALSE(error.empty());
 }
 
+TEST(FavoritesExport, FileNamesOnDiskAreUtf8)
+{
+    TempDir dir;
+    const std::string windows1252 = "Ench\xE8res";
+    EXPECT_EQ(ExportFavorites(dir.path.string(), {*MakeExportEntry("303", windows1252, Item(303))}), 1);
+    EXPECT_TRUE(fs::exists(dir.path / "Item #303 (Ench\xC3\xA8res).url"));
+}
+
 TEST(FavoritesExport, WritesEachShortcutOnce)
 {
     TempDir dir;

@@ -139,6 +139,19 @@ TEST_F(SearchWindowTest, LaunchingTheSameTextTwiceKeepsOneEntryAtTheTop)
     window->close();
 }
 
+TEST_F(SearchWindowTest, WordsOutsideWindows1252AreRefusedByNameNotSearchedAsQuestionMarks)
+{
+    CSearchWindow* window = Open();
+    window->MiniWindowBox()->setChecked(false);
+    window->FindCombo()->setEditText(QString::fromUtf8("lamp \xe6\x97\xa5"));
+    QString said;
+    PressInNextModal(QStringLiteral("OK"), &said);
+    EXPECT_TRUE(window->Launch().empty());
+    EXPECT_TRUE(said.contains(QString::fromUtf8("\xe6\x97\xa5 (U+65E5)"))) << said.toStdString();
+    EXPECT_TRUE(opened.empty());
+    window->close();
+}
+
 TEST_F(SearchWindowTest, ElevenSearchesKeepTheNewestTenAfterReopening)
 {
     CSearchWindow* window = Open();
