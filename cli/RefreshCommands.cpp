@@ -91,31 +91,6 @@ bool ParseInt(const std::string& text, int& value)
     return result.ec == std::errc() && result.ptr == text.data() + text.size();
 }
 
-// Removes "--name VALUE" pairs from args; false when a --name has no value.
-bool TakeValues(Args& args, const std::string& name, std::vector<std::string>& values)
-{
-    for (std::size_t i = 0; i < args.size();) {
-        if (args[i] != name) {
-            ++i;
-            continue;
-        }
-        if (i + 1 >= args.size())
-            return false;
-        values.push_back(args[i + 1]);
-        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
-    }
-    return true;
-}
-
-bool TakeFlag(Args& args, const std::string& flag)
-{
-    const auto it = std::find(args.begin(), args.end(), flag);
-    if (it == args.end())
-        return false;
-    args.erase(it);
-    return true;
-}
-
 std::vector<std::string> Snapshot(const CItem& item)
 {
     std::vector<std::string> texts;
@@ -139,25 +114,13 @@ CAuctionServer* ServerArgument(const std::string& text, std::ostream& err)
 
 } // namespace
 
-void PrintRefreshUsage(std::ostream& out)
-{
-    out << "  refresh FILE [--item NUMBER]... [--on-error ignore|retry|abort]\n"
-           "                              download the items' pages and save what changed\n"
-           "                              (exit 3 when some items could not be refreshed)\n"
-           "  parse-page --server ID [--page N] [--item NUMBER] FILE...\n"
-           "                              read saved item pages (successive pages of one item)\n"
-           "  search-url --server ID [--query TEXT] [--category N] [--sort KEY] [--descending]\n"
-           "             [--descriptions] [--text-only]\n"
-           "                              print a site's search URL (KEY: end, start, price, rank or a number)\n";
-}
-
 int CmdRefresh(const Args& input, std::ostream& out, std::ostream& err)
 {
     Args args = input;
     std::vector<std::string> numbers, onError;
     const bool backup = TakeFlag(args, "--backup");
-    if (!TakeValues(args, "--item", numbers) || !TakeValues(args, "--on-error", onError) || args.size() != 1 ||
-        onError.size() > 1) {
+    if (!TakeValues(args, "--item", numbers) || !TakeValues(args, "--on-error", onError) ||
+        args.size() != 1 || onError.size() > 1) {
         err << "usage: lotwarden refresh FILE [--item NUMBER]... [--on-error ignore|retry|abort]\n";
         return kExitUsage;
     }
@@ -232,7 +195,8 @@ int CmdRefresh(const Args& input, std::ostream& out, std::ostream& err)
     std::map<CItem*, std::vector<std::string>> before;
     for (CItem* item : queued)
         before[item] = Snapshot(*item);
-    out << "Refreshing " << queued.size() << (queued.size() == 1 ? " item" : " items") << " of " << path << "\n";
+    out << "Refreshing " << queued.size() << (queued.size() == 1 ? " item" : " items") << " of " << path
+        << "\n";
     out.flush();
 
     // This thread owns the document: it applies every result the scheduler hands over and
@@ -308,15 +272,21 @@ int CmdParsePage(const Args& input, std::ostream& out, std::ostream& err)
             break;
         ++page;
     }
-    static const std::pair<std::uint32_t, const char*> kFlagNames[] = {
-        {kFoundQuantity, "quantity"},       {kFoundDescription, "description"},
-        {kFoundBidCount, "bidCount"},       {kFoundFinished, "finished"},
-        {kFoundStartDate, "startDate"},     {kFoundEndDate, "endDate"},
-        {kFoundRetrievalDate, "retrievalDate"}, {kFoundCategory, "category"},
-        {kFoundCurrentPrice, "currentPrice"}, {kFoundInitialPrice, "initialPrice"},
-        {kFoundLocation, "location"},       {kFoundSeller, "seller"},
-        {kFoundCurrentBuyer, "currentBuyer"}, {kFoundNextBidPrice, "nextBidPrice"},
-        {kFoundPageText, "pageText"}};
+    static const std::pair<std::uint32_t, const char*> kFlagNames[] = {{kFoundQuantity, "quantity"},
+                                                                       {kFoundDescription, "description"},
+                                                                       {kFoundBidCount, "bidCount"},
+                                                                       {kFoundFinished, "finished"},
+                                                                       {kFoundStartDate, "startDate"},
+                                                                       {kFoundEndDate, "endDate"},
+                                                                       {kFoundRetrievalDate, "retrievalDate"},
+                                                                       {kFoundCategory, "category"},
+                                                                       {kFoundCurrentPrice, "currentPrice"},
+                                                                       {kFoundInitialPrice, "initialPrice"},
+                                                                       {kFoundLocation, "location"},
+                                                                       {kFoundSeller, "seller"},
+                                                                       {kFoundCurrentBuyer, "currentBuyer"},
+                                                                       {kFoundNextBidPrice, "nextBidPrice"},
+                                                                       {kFoundPageText, "pageText"}};
     out << "{\n  \"result\": " << result << ",\n  \"foundFlags\": " << info.foundFlags << ",\n  \"found\": [";
     bool first = true;
     for (const auto& [bit, name] : kFlagNames) {
@@ -328,15 +298,17 @@ int CmdParsePage(const Args& input, std::ostream& out, std::ostream& err)
     out << "],\n  \"quantity\": " << info.quantity << ",\n  \"description\": " << JsonString(info.description)
         << ",\n  \"bidCount\": " << info.bidCount << ",\n  \"finished\": " << info.finished
         << ",\n  \"startDate\": " << info.startDate << ",\n  \"endDate\": " << info.endDate
-        << ",\n  \"retrievalDate\": " << info.retrievalDate << ",\n  \"category\": " << JsonString(info.category)
+        << ",\n  \"retrievalDate\": " << info.retrievalDate
+        << ",\n  \"category\": " << JsonString(info.category)
         << ",\n  \"currentPrice\": " << JsonString(info.currentPrice)
         << ",\n  \"initialPrice\": " << JsonString(info.initialPrice)
-        << ",\n  \"location\": " << JsonString(info.location) << ",\n  \"seller\": " << JsonString(info.seller)
+        << ",\n  \"location\": " << JsonString(info.location)
+        << ",\n  \"seller\": " << JsonString(info.seller)
         << ",\n  \"currentBuyer\": " << JsonString(info.currentBuyer)
         << ",\n  \"nextBidPrice\": " << JsonString(info.nextBidPrice)
-        << ",\n  \"pageText\": " << JsonString(info.pageText) << ",\n  \"fetchAgain\": "
-        << (fetchAgain ? "true" : "false") << ",\n  \"nextUrl\": " << JsonString(fetchAgain ? url : std::string())
-        << "\n}\n";
+        << ",\n  \"pageText\": " << JsonString(info.pageText)
+        << ",\n  \"fetchAgain\": " << (fetchAgain ? "true" : "false")
+        << ",\n  \"nextUrl\": " << JsonString(fetchAgain ? url : std::string()) << "\n}\n";
     if (result != 0) {
         err << "lotwarden: no item data found in the page\n";
         return kExitFailed;
@@ -354,7 +326,8 @@ int CmdSearchUrl(const Args& input, std::ostream& out, std::ostream& err)
     if (!TakeValues(args, "--server", servers) || !TakeValues(args, "--query", queries) ||
         !TakeValues(args, "--category", categories) || !TakeValues(args, "--sort", sorts) || !args.empty() ||
         servers.size() != 1 || queries.size() > 1 || categories.size() > 1 || sorts.size() > 1) {
-        err << "usage: lotwarden search-url --server ID [--query TEXT] [--category N] [--sort KEY] [--descending]"
+        err << "usage: lotwarden search-url --server ID [--query TEXT] [--category N] [--sort KEY] "
+               "[--descending]"
                " [--descriptions] [--text-only]\n";
         return kExitUsage;
     }
@@ -366,7 +339,8 @@ int CmdSearchUrl(const Args& input, std::ostream& out, std::ostream& err)
     if (!queries.empty())
         if (!ArgToWindows1252(queries[0], request.query, err))
             return kExitUsage;
-    if (!categories.empty() && (!ParseInt(categories[0], request.categoryIndex) || request.categoryIndex < 0)) {
+    if (!categories.empty() &&
+        (!ParseInt(categories[0], request.categoryIndex) || request.categoryIndex < 0)) {
         err << "lotwarden: --category takes a category index from 0\n";
         return kExitUsage;
     }
