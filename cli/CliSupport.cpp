@@ -10,6 +10,7 @@
 #include "platform/IniSettingsStore.h"
 #include "platform/InterruptCleanup.h"
 #include "sites/AuctionServer.h"
+#include "text/ReferenceData.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -252,6 +253,16 @@ CItem* FindItemArg(CLotwardDoc& doc, const std::string& word1252, int serverId, 
         err << (i ? ", " : "") << "server " << found[i]->GetServerId();
     err << "); say which with --server ID\n";
     return nullptr;
+}
+
+bool RequireReferenceData(std::ostream& err)
+{
+    if (TheReferenceData().CanOpen())
+        return true;
+    err << "lotwarden: " << TheReferenceData().GetPath()
+        << " is missing or unreadable; it holds the sites' time zones, categories and search addresses"
+           " (reinstall the program)\n";
+    return false;
 }
 
 bool LockWatchList(CFileLock& lock, const std::string& path, std::ostream& err)

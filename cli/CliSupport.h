@@ -69,6 +69,11 @@ bool ParseServerId(const std::string& text, int& id, std::ostream& err);
 CItem* FindItemArg(CLotwardDoc& doc, const std::string& word1252, int serverId, const std::string& path,
                    std::ostream& err);
 
+// Whether Lotward.dat, which holds the sites' time zones, categories and search addresses,
+// can be read; says which file is missing otherwise. Commands that read sites' dates or build
+// their addresses call it first rather than fail later with a less telling message.
+bool RequireReferenceData(std::ostream& err);
+
 // Takes the lock that a command changing the watch list at `path` holds from before it opens
 // the file until after it saved it, so that two programs never lose each other's changes.
 // While another program holds it, says so and waits up to LOTWARDEN_LOCK_WAIT seconds

@@ -52,9 +52,10 @@ int WidthInList(const CColumnInfoList& columns, int id)
 
 } // namespace
 
-int CmdNew(const Args& args, std::ostream& out, std::ostream& err)
+int CmdNew(const Args& input, std::ostream& out, std::ostream& err)
 {
-    if (args.size() != 1) {
+    Args args = input;
+    if (!FinishOptions(args, err) || args.size() != 1) {
         PrintCommandUsage("new", err);
         return kExitUsage;
     }

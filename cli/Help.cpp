@@ -36,6 +36,12 @@ std::string Troff(const std::string& line)
     return out;
 }
 
+// A usage line as printed: a form of the command, or the continuation of the one above.
+std::string UsageLine(const std::string& line)
+{
+    return (line.empty() || line[0] != ' ' ? "lotwarden " : "          ") + line;
+}
+
 } // namespace
 
 const std::vector<CommandHelp>& AllCommandHelp()
@@ -166,14 +172,14 @@ void PrintCommandUsage(const std::string& command, std::ostream& err)
         return;
     const auto lines = Lines(help->usage);
     for (std::size_t i = 0; i < lines.size(); ++i)
-        err << (i ? "       lotwarden " : "usage: lotwarden ") << lines[i] << "\n";
+        err << (i ? "       " : "usage: ") << UsageLine(lines[i]) << "\n";
     err << "(lotwarden help " << command << " says more)\n";
 }
 
 void PrintCommandHelp(const CommandHelp& help, std::ostream& out)
 {
     for (const std::string& line : Lines(help.usage))
-        out << "lotwarden " << line << "\n";
+        out << UsageLine(line) << "\n";
     out << "\n" << help.summary << ".\n";
     if (*help.details)
         out << "\n" << help.details << (std::string(help.details).back() == '\n' ? "" : "\n");
@@ -190,8 +196,10 @@ void PrintManPage(std::ostream& out)
            "desktop program Lotward.\n.SH COMMANDS\n";
     for (const CommandHelp& help : AllCommandHelp()) {
         out << ".SS " << help.name << "\n";
+        out << ".nf\n";
         for (const std::string& line : Lines(help.usage))
-            out << ".B lotwarden " << Troff(line) << "\n.br\n";
+            out << Troff(UsageLine(line)) << "\n";
+        out << ".fi\n";
         out << Troff(help.summary) << ".\n";
         if (*help.details) {
             out << ".PP\n.nf\n";

@@ -78,15 +78,8 @@ std::string JsonDate(const char* name, std::time_t value, long long siteClockOff
 
 bool TakeListFormat(Args& args, ListFormat& format, std::ostream& err)
 {
-    bool csv = false, json = false;
-    for (auto it = args.begin(); it != args.end();) {
-        if (*it == "--csv" || *it == "--json") {
-            (*it == "--csv" ? csv : json) = true;
-            it = args.erase(it);
-        } else {
-            ++it;
-        }
-    }
+    const bool csv = TakeFlag(args, "--csv");
+    const bool json = TakeFlag(args, "--json");
     if (csv && json) {
         err << "lotwarden: --csv and --json exclude each other\n";
         return false;

@@ -1,5 +1,6 @@
 #include "cli/RefreshCommands.h"
 #include "cli/CliSupport.h"
+#include "cli/Help.h"
 
 #include "core/Encoding.h"
 #include "core/StringTable.h"
@@ -120,10 +121,12 @@ int CmdRefresh(const Args& input, std::ostream& out, std::ostream& err)
     std::vector<std::string> numbers, onError;
     const bool backup = TakeFlag(args, "--backup");
     if (!TakeValues(args, "--item", numbers) || !TakeValues(args, "--on-error", onError) ||
-        args.size() != 1 || onError.size() > 1) {
-        err << "usage: lotwarden refresh FILE [--item NUMBER]... [--on-error ignore|retry|abort]\n";
+        !FinishOptions(args, err) || args.size() != 1 || onError.size() > 1) {
+        PrintCommandUsage("refresh", err);
         return kExitUsage;
     }
+    if (!RequireReferenceData(err))
+        return kExitFailed;
     int choice = IErrorQuestion::kIgnore;
     if (!onError.empty()) {
         if (onError[0] == "retry")
@@ -248,9 +251,11 @@ int CmdParsePage(const Args& input, std::ostream& out, std::ostream& err)
     if (!TakeValues(args, "--server", servers) || !TakeValues(args, "--page", pages) ||
         !TakeValues(args, "--item", items) || servers.size() != 1 || pages.size() > 1 || items.size() > 1 ||
         args.empty()) {
-        err << "usage: lotwarden parse-page --server ID [--page N] [--item NUMBER] FILE...\n";
+        PrintCommandUsage("parse-page", err);
         return kExitUsage;
     }
+    if (!RequireReferenceData(err))
+        return kExitFailed;
     CAuctionServer* server = ServerArgument(servers[0], err);
     if (!server)
         return kExitFailed;
@@ -321,14 +326,14 @@ int CmdSearchUrl(const Args& input, std::ostream& out, std::ostream& err)
     Args args = input;
     std::vector<std::string> servers, queries, categories, sorts;
     const bool descending = TakeFlag(args, "--descending");
+    const bool ascending = TakeFlag(args, "--ascending");
     const bool descriptions = TakeFlag(args, "--descriptions");
     const bool textOnly = TakeFlag(args, "--text-only");
     if (!TakeValues(args, "--server", servers) || !TakeValues(args, "--query", queries) ||
-        !TakeValues(args, "--category", categories) || !TakeValues(args, "--sort", sorts) || !args.empty() ||
-        servers.size() != 1 || queries.size() > 1 || categories.size() > 1 || sorts.size() > 1) {
-        err << "usage: lotwarden search-url --server ID [--query TEXT] [--category N] [--sort KEY] "
-               "[--descending]"
-               " [--descriptions] [--text-only]\n";
+        !TakeValues(args, "--category", categories) || !TakeValues(args, "--sort", sorts) ||
+        !FinishOptions(args, err) || !args.empty() || servers.size() != 1 || queries.size() > 1 ||
+        categories.size() > 1 || sorts.size() > 1 || (ascending && descending)) {
+        PrintCommandUsage("search-url", err);
         return kExitUsage;
     }
     CAuctionServer* server = ServerArgument(servers[0], err);
@@ -344,6 +349,18 @@ int CmdSearchUrl(const Args& input, std::ostream& out, std::ostream& err)
         err << "lotwarden: --category takes a category index from 0\n";
         return kExitUsage;
     }
+    if (!categories.empty()) {
+        // An index past the server's categories would silently search all of them.
+        std::vector<std::string> names;
+        server->GetCategoryNames(names);
+        if (request.categoryIndex >= static_cast<int>(names.size())) {
+            err << "lotwarden: " << Windows1252ToUtf8(server->GetDisplayName()) << " has "
+                << (names.empty() ? "no categories"
+                                  : "the categories 0 to " + std::to_string(names.size() - 1))
+                << "; --category " << request.categoryIndex << " is not one of them\n";
+            return kExitUsage;
+        }
+    }
     if (!sorts.empty()) {
         static const std::pair<const char*, int> kSortNames[] = {
             {"end", CSearchRequest::kSortEndDate},        {"start", CSearchRequest::kSortStartDate},
@@ -358,14 +375,23 @@ int CmdSearchUrl(const Args& input, std::ostream& out, std::ostream& err)
             err << "lotwarden: --sort takes end, start, price, rank, photo, description, bids or a number\n";
             return kExitUsage;
         }
+        if ((request.sortKey & request.sortMask) == 0 || (request.sortKey & (request.sortKey - 1)) != 0) {
+            err << "lotwarden: " << Windows1252ToUtf8(server->GetDisplayName()) << " cannot sort by "
+                << sorts[0] << "\n";
+            return kExitUsage;
+        }
     }
     if (descending)
         request.ascending = false;
+    if (ascending)
+        request.ascending = true;
     if (descriptions)
         request.searchDescriptions = true;
     if (textOnly)
         request.textOnly = true;
     const std::string url = server->BuildSearchUrl(request);
+    if (url.empty() && !RequireReferenceData(err))
+        return kExitFailed;
     if (url.empty()) {
         err << "lotwarden: no search URL (the search words are empty)\n";
         return kExitFailed;

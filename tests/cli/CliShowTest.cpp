@@ -31,8 +31,9 @@ std::string Python(const TempDir& dir, const std::string& script, const std::vec
     return pipe && ::pclose(pipe) == 0 ? out : "python failed: " + out;
 }
 
-// Five items: A ends in 1 hour, B in 5 hours, C in 3 days, D is finished, E (another server)
-// has no end date. Only B and D are unread.
+// Five items: A ends in just under 1 hour, B in 5 hours, C in just under 3 days (so that the
+// seconds the program takes to start never change the expected Time Left), D is finished,
+// E (another server) has no end date. Only B and D are unread.
 std::string MakeList(const TempDir& dir, std::time_t now)
 {
     CLotwardDoc doc;
@@ -46,9 +47,9 @@ std::string MakeList(const TempDir& dir, std::time_t now)
         int finished;
         int read;
     } rows[] = {
-        {"A1", 107, "Brass lamp, \"art deco\"", 3600, 0, 1},
+        {"A1", 107, "Brass lamp, \"art deco\"", 3600 - 30, 0, 1},
         {"B2", 107, "Clock", 5 * 3600, 0, 0},
-        {"C3", 107, "Armchair", 3 * 86400, 0, 1},
+        {"C3", 107, "Armchair", 3 * 86400 - 30, 0, 1},
         {"D4", 107, "Desk", -3600, 1, 0},
         {"E5", 168, "\xC9tag\xE8re", 0, 2, 1},
     };
