@@ -97,11 +97,13 @@ const std::vector<CommandHelp>& AllCommandHelp()
         {"refresh", "refresh FILE [--item NUMBER]... [--on-error ignore|retry|abort]",
          "download the items' pages and save what changed",
          "Exit code 3 when some items could not be refreshed."},
-        {"watch", "watch FILE [--on-error ignore|retry|abort]",
+        {"watch", "watch FILE [--period MINUTES] [--rounds N] [--on-error ignore|retry|abort]",
          "refresh on the program's schedule and print changes and alarms",
-         "Refreshes the running items as the desktop program does, saves what changed and prints\n"
-         "one line per change and per alarm, until interrupted (Ctrl+C). Lines start with\n"
-         "\"Changed\", \"Alarm\", \"Finished\" or \"Failed\", so that a notifier can read them."},
+         "Refreshes the running items at once and then every \"Refresh Period\" minutes of the\n"
+         "options (or --period), checks the alarms every 5 seconds as the desktop program does,\n"
+         "saves what changed and prints one line per change and per alarm, until interrupted\n"
+         "(Ctrl+C) or after --rounds refreshes. Lines start with \"Changed\", \"Finished\",\n"
+         "\"Failed\" or \"Alarm\", so that a notifier can read them."},
         {"parse-page", "parse-page --server ID [--page N] [--item NUMBER] FILE...",
          "read saved item pages (successive pages of one item)", ""},
         {"search-url",

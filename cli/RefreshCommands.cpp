@@ -1,6 +1,7 @@
 #include "cli/RefreshCommands.h"
 #include "cli/CliSupport.h"
 #include "cli/Help.h"
+#include "cli/Listing.h"
 
 #include "core/Encoding.h"
 #include "core/StringTable.h"
@@ -19,6 +20,7 @@
 #include <mutex>
 #include <ostream>
 #include <set>
+#include <thread>
 #include <utility>
 
 namespace cli {
@@ -100,6 +102,50 @@ std::vector<std::string> Snapshot(const CItem& item)
     return texts;
 }
 
+// "separator Title: old -> new" for every reported field that changed.
+std::string DescribeChanges(const std::vector<std::string>& old, const std::vector<std::string>& now,
+                            const char* separator)
+{
+    std::string changes;
+    for (std::size_t c = 0; c < now.size(); ++c) {
+        if (now[c] == old[c])
+            continue;
+        changes += separator + Windows1252ToUtf8(LoadResString(kReportedColumns[c])) + ": " +
+                   (old[c].empty() ? std::string("(none)") : TerminalText(old[c])) + " -> " +
+                   (now[c].empty() ? std::string("(none)") : TerminalText(now[c]));
+    }
+    return changes;
+}
+
+// What an alarm that just rang is about: the end coming, or a new buyer.
+std::string DescribeAlarm(const CItem& item, std::time_t now)
+{
+    std::string text = "Alarm " + DescribeItem(item);
+    if (item.GetEndDateLocal() != 0 && item.finished != 1 && item.GetEndDateLocal() >= now)
+        text += ": ends in " + TimeLeftText(item, now);
+    else if (item.GetEndDateLocal() != 0 && item.finished != 1)
+        text += ": ended";
+    if (!item.currentBuyer.empty())
+        text += "; buyer " + TerminalText(item.currentBuyer);
+    return text;
+}
+
+bool ParseOnError(const std::vector<std::string>& onError, int& choice, std::ostream& err)
+{
+    choice = IErrorQuestion::kIgnore;
+    if (onError.empty() || onError[0] == "ignore")
+        return true;
+    if (onError[0] == "retry")
+        choice = IErrorQuestion::kRetry;
+    else if (onError[0] == "abort")
+        choice = IErrorQuestion::kAbort;
+    else {
+        err << "lotwarden: --on-error takes ignore, retry or abort\n";
+        return false;
+    }
+    return true;
+}
+
 CAuctionServer* ServerArgument(const std::string& text, std::ostream& err)
 {
     int id = 0;
@@ -128,16 +174,8 @@ int CmdRefresh(const Args& input, std::ostream& out, std::ostream& err)
     if (!RequireReferenceData(err))
         return kExitFailed;
     int choice = IErrorQuestion::kIgnore;
-    if (!onError.empty()) {
-        if (onError[0] == "retry")
-            choice = IErrorQuestion::kRetry;
-        else if (onError[0] == "abort")
-            choice = IErrorQuestion::kAbort;
-        else if (onError[0] != "ignore") {
-            err << "lotwarden: --on-error takes ignore, retry or abort\n";
-            return kExitUsage;
-        }
-    }
+    if (!ParseOnError(onError, choice, err))
+        return kExitUsage;
     const std::string path = args[0];
 
     // The user's own options steer the refresh ("Simult Download", "Purge" on save).
@@ -216,16 +254,7 @@ int CmdRefresh(const Args& input, std::ostream& out, std::ostream& err)
             out << "Failed " << label << "\n";
             continue;
         }
-        const std::vector<std::string> now = Snapshot(*item);
-        const std::vector<std::string>& old = before[item];
-        std::string changes;
-        for (std::size_t c = 0; c < now.size(); ++c) {
-            if (now[c] == old[c])
-                continue;
-            changes += "\n    " + Windows1252ToUtf8(LoadResString(kReportedColumns[c])) + ": " +
-                       (old[c].empty() ? std::string("(none)") : Windows1252ToUtf8(old[c])) + " -> " +
-                       (now[c].empty() ? std::string("(none)") : Windows1252ToUtf8(now[c]));
-        }
+        const std::string changes = DescribeChanges(before[item], Snapshot(*item), "\n    ");
         out << (changes.empty() ? "Unchanged " : "Changed ") << label << changes << "\n";
     }
     if (questions.Aborted())
@@ -398,6 +427,110 @@ int CmdSearchUrl(const Args& input, std::ostream& out, std::ostream& err)
     }
     out << Windows1252ToUtf8(url) << "\n";
     return kExitOk;
+}
+
+} // namespace cli
+
+namespace cli {
+
+int CmdWatch(const Args& input, std::ostream& out, std::ostream& err)
+{
+    Args args = input;
+    const bool backup = TakeFlag(args, "--backup");
+    std::vector<std::string> onError, periods, roundLimits;
+    if (!TakeValues(args, "--on-error", onError) || !TakeValues(args, "--period", periods) ||
+        !TakeValues(args, "--rounds", roundLimits) || onError.size() > 1 || periods.size() > 1 ||
+        roundLimits.size() > 1 || !FinishOptions(args, err) || args.size() != 1) {
+        PrintCommandUsage("watch", err);
+        return kExitUsage;
+    }
+    int choice = IErrorQuestion::kIgnore;
+    if (!ParseOnError(onError, choice, err))
+        return kExitUsage;
+    CUserOptions options;
+    int minutes = std::max(options.Get().refreshPeriod, 1);
+    int maxRounds = 0;
+    if ((!periods.empty() && (!ParseInt(periods[0], minutes) || minutes < 1)) ||
+        (!roundLimits.empty() && (!ParseInt(roundLimits[0], maxRounds) || maxRounds < 1))) {
+        err << "lotwarden: --period takes minutes and --rounds a count, both from 1\n";
+        return kExitUsage;
+    }
+    if (!RequireReferenceData(err))
+        return kExitFailed;
+    const std::string path = args[0];
+    out << "Watching " << path << ": refresh every " << minutes << (minutes == 1 ? " minute" : " minutes")
+        << ", alarms every 5 seconds; interrupt (Ctrl+C) to stop\n";
+    out.flush();
+
+    CLotwardDoc doc;
+    bool loaded = false;
+    auto nextRefresh = std::chrono::steady_clock::now();
+    for (int rounds = 0;;) {
+        {
+            // Held for one tick only, so that other commands can change the list in between;
+            // the list is read again whenever one did.
+            CFileLock lock;
+            if (!LockWatchList(lock, path, err))
+                return kExitFailed;
+            if (!loaded || doc.FileChangedOnDisk(path)) {
+                if (!OpenWatchList(doc, path, backup, err))
+                    return kExitFailed;
+                loaded = true;
+            }
+            if (std::chrono::steady_clock::now() >= nextRefresh) {
+                CUnattendedQuestions questions(choice, err);
+                CRefreshService refresh(doc, options.Get(), questions, questions);
+                std::set<CItem*> refreshed;
+                refresh.SetResultListener([&](CItem& item, bool) { refreshed.insert(&item); });
+                std::map<CItem*, std::vector<std::string>> before;
+                for (int p = 0; p < doc.GetItemCount(); ++p) {
+                    CItem* item = doc.GetItem(p);
+                    if (item->finished != 1 && item->GetServer()) {
+                        before[item] = Snapshot(*item);
+                        doc.RefreshItem(item);
+                    }
+                }
+                while (refresh.IsBusy())
+                    refresh.WaitAndApply(std::chrono::milliseconds(50));
+                refresh.ApplyPendingResults();
+                for (int p = 0; p < doc.GetItemCount(); ++p) {
+                    CItem* item = doc.GetItem(p);
+                    const auto old = before.find(item);
+                    if (old == before.end())
+                        continue;
+                    if (!refreshed.count(item)) {
+                        out << "Failed " << DescribeItem(*item) << "\n";
+                        continue;
+                    }
+                    const std::string changes = DescribeChanges(old->second, Snapshot(*item), "; ");
+                    if (!changes.empty())
+                        out << (item->finished == 1 ? "Finished " : "Changed ") << DescribeItem(*item) << ": "
+                            << changes.substr(2) << "\n";
+                }
+                nextRefresh = std::chrono::steady_clock::now() + std::chrono::minutes(minutes);
+                ++rounds;
+            }
+            // The alarm check of the desktop program: an item whose alarm rings becomes unread.
+            const std::time_t now = std::time(nullptr);
+            for (int p = 0; p < doc.GetItemCount(); ++p) {
+                CItem* item = doc.GetItem(p);
+                if (item->CheckAlarm(now)) {
+                    item->SetReadState(0);
+                    doc.SetModifiedFlag();
+                    out << DescribeAlarm(*item, now) << "\n";
+                }
+            }
+            if (doc.IsModified() && !SaveWatchList(doc, path, out, err))
+                return kExitFailed;
+        }
+        out.flush();
+        if (!out)
+            return kExitFailed;
+        if (maxRounds > 0 && rounds >= maxRounds)
+            return kExitOk;
+        // Interrupting ends the program from the signal thread, removing its temporary files.
+        std::this_thread::sleep_for(std::chrono::seconds(5));
+    }
 }
 
 } // namespace cli
