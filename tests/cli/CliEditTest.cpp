@@ -229,3 +229,36 @@ TEST(CliMessages, HelpForEveryCommandAndDoubleDash)
     EXPECT_EQ(shown.out.substr(0, 12), "Item Number,");
     EXPECT_EQ(Lotwarden(dir, {"show", "--json"}, inDir).status, 2);
 }
+
+TEST(CliMessages, ReadmeManPageAndCompletionSayWhatHelpSays)
+{
+    TempDir dir;
+    const std::string help = Lotwarden(dir, {"--help"}).out;
+    std::string indented;
+    for (std::size_t start = 0; start < help.size();) {
+        const std::size_t end = help.find('\n', start);
+        indented += "  " + help.substr(start, end - start + 1);
+        start = end + 1;
+    }
+    EXPECT_TRUE(Has(ReadFileBytes(LW_SOURCE_DIR "/README.md"), indented))
+        << "README.md shows lotwarden --help as it is";
+
+    const std::string man = ReadFileBytes(LW_BIN_DIR "/../share/lotwarden/lotwarden.1");
+    EXPECT_EQ(man, Lotwarden(dir, {"help", "--man"}).out) << "the built man page is the program's";
+    for (const char* command : {"show", "set", "watch", "columns"})
+        EXPECT_TRUE(Has(man, std::string(".SS ") + command + "\n")) << command;
+    EXPECT_TRUE(Has(man, "\\-\\-ending\\-within D")) << "option lines, dashes escaped";
+
+    // Completion, as bash runs it for "lotwarden show x --s" and "lotwarden se".
+    const std::string script =
+        "source " LW_BIN_DIR "/../share/lotwarden/lotwarden.bash\n"
+        "COMP_WORDS=(lotwarden show x --s); COMP_CWORD=3; _lotwarden; echo \"${COMPREPLY[*]}\"\n"
+        "COMP_WORDS=(lotwarden se); COMP_CWORD=1; _lotwarden; echo \"${COMPREPLY[*]}\"\n";
+    WriteFileBytes(dir / "complete.sh", script);
+    std::FILE* pipe = ::popen(("bash " + Quote(dir / "complete.sh")).c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    char buffer[512];
+    const std::size_t got = std::fread(buffer, 1, sizeof buffer, pipe);
+    ::pclose(pipe);
+    EXPECT_EQ(std::string(buffer, got), "--sort --server\nset servers search-url\n");
+}
