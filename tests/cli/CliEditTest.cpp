@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 
 #include <sys/stat.h>
@@ -156,16 +157,31 @@ TEST(CliMessages, FilesFoldersAndPermissionsSayWhichAndWhy)
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << "one line: " << run.err;
     }
     EXPECT_FALSE(std::filesystem::exists(dir / "nodir"));
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "permissions do not bind root";
+    // Permissions do not bind root: as root the program runs as nobody for this part.
+    std::string asUser;
+    if (::geteuid() == 0) {
+        if (std::system("command -v setpriv >/dev/null") != 0)
+            GTEST_SKIP() << "permissions do not bind root and setpriv is missing";
+        std::filesystem::create_directory(dir / "run");
+        ::chmod((dir / "run").c_str(), 0777);
+        asUser =
+            "XDG_RUNTIME_DIR=" + Quote(dir / "run") + " setpriv --reuid=65534 --regid=65534 --clear-groups";
+    }
     const std::string locked = dir / "locked.lwd";
     ASSERT_EQ(Lotwarden(dir, {"new", locked}).status, 0);
     ::chmod(locked.c_str(), 0);
-    EXPECT_TRUE(Has(Lotwarden(dir, {"show", locked}).err, "permission denied: you may not read"));
-    ::chmod(dir.path.c_str(), 0500);
-    const CliRun cannotWrite = Lotwarden(dir, {"new", dir / "x.lwd"});
-    ::chmod(dir.path.c_str(), 0700);
-    EXPECT_TRUE(Has(cannotWrite.err, "you may not write in the folder")) << cannotWrite.err;
+    EXPECT_TRUE(
+        Has(Lotwarden(dir, {"show", locked}, asUser).err, locked + ": permission denied: you may not read"));
+    ::chmod(locked.c_str(), 0444);
+    const std::string before = ReadFileBytes(locked);
+    EXPECT_TRUE(Has(Lotwarden(dir, {"add", locked, "--server", "107", "5"}, asUser).err,
+                    locked + ": permission denied: the file is read-only for you"));
+    EXPECT_EQ(ReadFileBytes(locked), before);
+    ::chmod(dir.path.c_str(), 0555);
+    const CliRun cannotWrite = Lotwarden(dir, {"new", dir / "x.lwd"}, asUser);
+    ::chmod(dir.path.c_str(), 0755);
+    EXPECT_TRUE(Has(cannotWrite.err, "you may not write in the folder " + dir.path.string()))
+        << cannotWrite.err;
 }
 
 TEST(CliMessages, ShowReadsAnOldFileWithoutTheBackupQuestion)
