@@ -86,7 +86,8 @@ bool ParseOptions(const Args& args, bool importing, BookmarkOptions& options, st
         why = "the watch list is missing";
         return false;
     }
-    const int stores = options.favorites.has_value() + options.netscape.has_value() + options.browser.has_value();
+    const int stores =
+        options.favorites.has_value() + options.netscape.has_value() + options.browser.has_value();
     if (stores != 1) {
         why = importing ? "give one of --favorites DIR, --netscape BOOKMARKS or --browser chromium|firefox"
                         : "give either --favorites DIR or --netscape BOOKMARKS";
@@ -134,7 +135,8 @@ std::string PathMessage(int id, const std::vector<std::string>& texts)
 
 // The store named on the command line, checked: the directory or file must be there, a
 // browser's profile found, and the folder must be in the file (typed as the user sees it).
-bool ResolveSource(const BookmarkOptions& options, BookmarkSource& source, std::ostream& out, std::ostream& err)
+bool ResolveSource(const BookmarkOptions& options, BookmarkSource& source, std::ostream& out,
+                   std::ostream& err)
 {
     std::error_code ec;
     source.recurse = options.recurse;
@@ -163,7 +165,8 @@ bool ResolveSource(const BookmarkOptions& options, BookmarkSource& source, std::
         }
         return true;
     }
-    const BrowserFamily family = *options.browser == "firefox" ? BrowserFamily::Firefox : BrowserFamily::Chromium;
+    const BrowserFamily family =
+        *options.browser == "firefox" ? BrowserFamily::Firefox : BrowserFamily::Chromium;
     source.store = family == BrowserFamily::Firefox ? BookmarkStore::Firefox : BookmarkStore::Chromium;
     if (options.profile) {
         source.path = ProfileBookmarkStore(family, *options.profile);
@@ -208,30 +211,14 @@ std::string CommandLineFolderPath(const std::string& text)
     return path;
 }
 
-void PrintBookmarkUsage(std::ostream& out)
-{
-    out << "  import FILE --favorites DIR [--no-recurse] [--delete]\n"
-           "                              add the items that the .url shortcuts of DIR (and of its\n"
-           "                              subfolders) link to\n"
-           "  import FILE --netscape BOOKMARKS [--folder PATH] [--no-recurse] [--delete]\n"
-           "                              add the items linked in a folder of a bookmark file and\n"
-           "                              its subfolders (PATH like Auctions/eBay, names as the\n"
-           "                              browser shows them; the whole file by default)\n"
-           "  import FILE --browser chromium|firefox [--profile DIR] [--folder PATH] [--no-recurse]\n"
-           "                              the same straight from a browser's profile (the first one\n"
-           "                              found by default); the profile is only read\n"
-           "  export FILE --favorites DIR  write one .url shortcut per item into DIR\n"
-           "  export FILE --netscape BOOKMARKS --folder PATH\n"
-           "                              add one bookmark per item to that folder of the file\n";
-}
-
 int CmdImport(const Args& args, std::ostream& out, std::ostream& err)
 {
     BookmarkOptions options;
     std::string why;
     if (!ParseOptions(args, true, options, why)) {
         err << "lotwarden import: " << why << "\n"
-            << "usage: lotwarden import FILE --favorites DIR | --netscape BOOKMARKS | --browser chromium|firefox"
+            << "usage: lotwarden import FILE --favorites DIR | --netscape BOOKMARKS | --browser "
+               "chromium|firefox"
                " [--profile DIR] [--folder PATH] [--no-recurse] [--delete]\n";
         return kExitUsage;
     }
@@ -304,8 +291,9 @@ int CmdExport(const Args& args, std::ostream& out, std::ostream& err)
         return kExitFailed;
     const std::vector<ExportEntry> entries = DocumentExportEntries(doc);
     std::string error;
-    const int count = options.favorites ? ExportFavorites(source.path, entries, &error)
-                                        : ExportNetscapeBookmarks(source.path, source.folderPath, entries, &error);
+    const int count = options.favorites
+                          ? ExportFavorites(source.path, entries, &error)
+                          : ExportNetscapeBookmarks(source.path, source.folderPath, entries, &error);
     out << Windows1252ToUtf8(ExportReport(count).text) << "\n";
     if (!error.empty()) {
         err << "lotwarden: " << error << "\n";

@@ -16,6 +16,4 @@ int CmdExport(const Args& args, std::ostream& out, std::ostream& err);
 // are then matched as the browser shows them (see ResolveBookmarkFolder).
 std::string CommandLineFolderPath(const std::string& text);
 
-void PrintBookmarkUsage(std::ostream& out);
-
 } // namespace cli

@@ -1,22 +1,29 @@
 #include "cli/CliSupport.h"
 
 #include "core/Encoding.h"
+#include "core/document/AppState.h"
 #include "core/document/LotwardDoc.h"
+#include "core/document/OpenStep.h"
 #include "core/item/Item.h"
 #include "platform/Cp1252.h"
 #include "platform/FileLock.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/InterruptCleanup.h"
 #include "sites/AuctionServer.h"
+#include "text/ReferenceData.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ostream>
 #include <thread>
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace cli {
@@ -52,6 +59,47 @@ std::chrono::milliseconds LockWait()
 
 } // namespace
 
+bool TakeFlag(Args& args, const std::string& flag)
+{
+    const auto end = std::find(args.begin(), args.end(), "--");
+    const auto it = std::find(args.begin(), end, flag);
+    if (it == end)
+        return false;
+    args.erase(it);
+    return true;
+}
+
+bool TakeValues(Args& args, const std::string& name, std::vector<std::string>& values)
+{
+    for (std::size_t i = 0; i < args.size() && args[i] != "--";) {
+        if (args[i] != name) {
+            ++i;
+            continue;
+        }
+        if (i + 1 >= args.size())
+            return false;
+        values.push_back(args[i + 1]);
+        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
+                   args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+    }
+    return true;
+}
+
+bool FinishOptions(Args& args, std::ostream& err)
+{
+    const auto end = std::find(args.begin(), args.end(), "--");
+    for (auto it = args.begin(); it != end; ++it) {
+        if (it->size() > 1 && (*it)[0] == '-') {
+            err << "lotwarden: unknown option " << TerminalText(Cp1252FromUtf8(*it))
+                << " (put -- before a word that starts with -)\n";
+            return false;
+        }
+    }
+    if (end != args.end())
+        args.erase(end);
+    return true;
+}
+
 bool CCliQuestions::AskYesNo(const std::string& text)
 {
     err << Windows1252ToUtf8(text) << (backup ? " yes\n" : " no (use --backup to make the copy)\n");
@@ -61,6 +109,160 @@ bool CCliQuestions::AskYesNo(const std::string& text)
 void CCliQuestions::ShowError(const std::string& text)
 {
     err << Windows1252ToUtf8(text) << "\n";
+}
+
+namespace {
+
+// The folder part of a path, "./" for a bare file name.
+std::string FolderOf(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+}
+
+} // namespace
+
+std::string DescribeSaveFailure(const std::string& path, const std::string& error)
+{
+    const std::string folder = FolderOf(path);
+    struct stat info
+    {
+    };
+    if (::stat(folder.c_str(), &info) != 0)
+        return path + ": the folder " + folder + " does not exist";
+    if (!S_ISDIR(info.st_mode))
+        return path + ": " + folder + " is not a folder";
+    if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+        return path + " is a folder, not a watch list";
+    if (::stat(path.c_str(), &info) == 0 && ::access(path.c_str(), W_OK) != 0)
+        return path + ": permission denied: the file is read-only for you";
+    if (::access(folder.c_str(), W_OK | X_OK) != 0)
+        return path + ": permission denied: you may not write in the folder " + folder;
+    return path + ": " + error;
+}
+
+std::string DescribeOpenFailure(const std::string& path, const std::string& error)
+{
+    struct stat info
+    {
+    };
+    if (::stat(path.c_str(), &info) != 0) {
+        const int reason = errno;
+        const std::string folder = FolderOf(path);
+        struct stat folderInfo
+        {
+        };
+        if (reason == ENOENT && ::stat(folder.c_str(), &folderInfo) != 0)
+            return path + ": the folder " + folder + " does not exist";
+        if (reason == ENOENT)
+            return path + ": no such file";
+        return path + ": " + std::strerror(reason);
+    }
+    if (S_ISDIR(info.st_mode))
+        return path + " is a folder, not a watch list";
+    if (::access(path.c_str(), R_OK) != 0)
+        return path + ": permission denied: you may not read this file";
+    // The message of the open step may name the path itself; it is said only once.
+    if (error.find(path) != std::string::npos)
+        return error;
+    return path + ": " + error;
+}
+
+bool OpenForReading(CLotwardDoc& doc, const std::string& path, std::ostream& err)
+{
+    AppState().formatChanged = false;
+    std::string error;
+    const bool ok = doc.OnOpenDocument(path, &error);
+    const bool old = AppState().formatChanged;
+    AppState().formatChanged = false;
+    if (!ok) {
+        err << "lotwarden: " << DescribeOpenFailure(path, Windows1252ToUtf8(error)) << "\n";
+        return false;
+    }
+    if (old)
+        err << "lotwarden: " << path
+            << " is in an older format; it was read as it is (a command that saves it converts it, "
+               "--backup keeps a .old copy)\n";
+    return true;
+}
+
+bool OpenWatchList(CLotwardDoc& doc, const std::string& path, bool backup, std::ostream& err)
+{
+    CCliQuestions questions(err, backup);
+    std::string error;
+    if (!OpenDocumentFile(doc, path, questions, &error)) {
+        err << "lotwarden: " << DescribeOpenFailure(path, Windows1252ToUtf8(error)) << "\n";
+        return false;
+    }
+    return true;
+}
+
+bool SaveWatchList(CLotwardDoc& doc, const std::string& path, std::ostream& out, std::ostream& err)
+{
+    ReportPurgedItems(doc, out);
+    std::string error;
+    if (!doc.OnSaveDocument(path, &error)) {
+        err << "lotwarden: " << DescribeSaveFailure(path, Windows1252ToUtf8(error)) << "\n";
+        return false;
+    }
+    return true;
+}
+
+bool ParseServerId(const std::string& text, int& id, std::ostream& err)
+{
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), id);
+    if (result.ec != std::errc() || result.ptr != text.data() + text.size()) {
+        err << "lotwarden: the server id is a number (see lotwarden servers): "
+            << TerminalText(Cp1252FromUtf8(text)) << "\n";
+        return false;
+    }
+    if (!FindServer(id)) {
+        err << "lotwarden: no server has the id " << id << " (see lotwarden servers)\n";
+        return false;
+    }
+    return true;
+}
+
+CItem* FindItemArg(CLotwardDoc& doc, const std::string& word1252, int serverId, const std::string& path,
+                   std::ostream& err)
+{
+    std::string number;
+    if (const CAuctionServer* server = FindServerForUrl(word1252, &number)) {
+        if (CItem* item = doc.FindItem(number, server))
+            return item;
+        err << "lotwarden: " << TerminalText(word1252) << " is not in " << path << "\n";
+        return nullptr;
+    }
+    std::vector<CItem*> found;
+    for (int p = 0; p < doc.GetItemCount(); ++p) {
+        CItem* item = doc.GetItem(p);
+        if (item->GetItemNumber() == word1252 &&
+            (serverId < 0 || item->GetServerId() == static_cast<std::uint32_t>(serverId)))
+            found.push_back(item);
+    }
+    if (found.size() == 1)
+        return found[0];
+    if (found.empty()) {
+        err << "lotwarden: no item #" << TerminalText(word1252)
+            << (serverId >= 0 ? " on server " + std::to_string(serverId) : std::string()) << " in " << path
+            << "\n";
+        return nullptr;
+    }
+    err << "lotwarden: " << found.size() << " items have the number #" << TerminalText(word1252) << " (";
+    for (std::size_t i = 0; i < found.size(); ++i)
+        err << (i ? ", " : "") << "server " << found[i]->GetServerId();
+    err << "); say which with --server ID\n";
+    return nullptr;
+}
+
+bool RequireReferenceData(std::ostream& err)
+{
+    if (TheReferenceData().CanOpen())
+        return true;
+    err << "lotwarden: " << TheReferenceData().GetPath()
+        << " is missing or unreadable; it holds the sites' time zones, categories and search addresses"
+           " (reinstall the program)\n";
+    return false;
 }
 
 bool LockWatchList(CFileLock& lock, const std::string& path, std::ostream& err)
@@ -231,6 +433,10 @@ std::streamsize CTerminalSafeBuf::xsputn(const char* text, std::streamsize count
     out.reserve(static_cast<std::size_t>(count));
     for (std::streamsize i = 0; i < count; ++i) {
         const auto byte = static_cast<unsigned char>(text[i]);
+        if (afterCr) {
+            afterCr = false;
+            out += byte == '\n' ? "\r" : Escaped('\r');
+        }
         if (afterC2) {
             afterC2 = false;
             if (byte >= 0x80 && byte <= 0x9F) {
@@ -241,6 +447,8 @@ std::streamsize CTerminalSafeBuf::xsputn(const char* text, std::streamsize count
         }
         if (byte == 0xC2)
             afterC2 = true;
+        else if (byte == '\r')
+            afterCr = true;
         else if ((byte < 0x20 && byte != '\n' && byte != '\t') || byte == 0x7F)
             out += Escaped(byte);
         else
@@ -251,6 +459,10 @@ std::streamsize CTerminalSafeBuf::xsputn(const char* text, std::streamsize count
 
 int CTerminalSafeBuf::sync()
 {
+    if (afterCr) {
+        afterCr = false;
+        Put(Escaped('\r'));
+    }
     if (afterC2) {
         afterC2 = false;
         Put("\xC2");

@@ -11,12 +11,22 @@
 #include <memory>
 #include <streambuf>
 #include <string>
+#include <vector>
 
 class CFileLock;
 class CItem;
 class CLotwardDoc;
 
 namespace cli {
+
+// Option words. Only the words before a "--" are options: the words after it are taken as
+// they are (a file called "--json", an item number starting with "-").
+bool TakeFlag(Args& args, const std::string& flag);
+// Removes every "NAME VALUE" pair; false when a NAME has no value after it.
+bool TakeValues(Args& args, const std::string& name, std::vector<std::string>& values);
+// Once a command took its options: an option word left over is named in `err` (false);
+// otherwise the "--" is removed and the operands remain.
+bool FinishOptions(Args& args, std::ostream& err);
 
 // The backup of an older file is made only when asked for with --backup; errors go to `err`.
 // A backup that was asked for and failed fails the open: the command then writes nothing.
@@ -32,6 +42,37 @@ private:
     std::ostream& err;
     bool backup;
 };
+
+// The reason a watch list could not be opened, with its path said once: a missing file or
+// folder, a folder given for a file, a file the user may not read; otherwise `error`.
+std::string DescribeOpenFailure(const std::string& path, const std::string& error);
+
+// The reason a watch list could not be saved at `path`: a missing folder, a folder or
+// read-only file in the way, a folder the user may not write in; otherwise `error`.
+std::string DescribeSaveFailure(const std::string& path, const std::string& error);
+
+// Opens a watch list that a command will change; on failure says why. An older format is
+// converted, keeping a .old copy only with --backup (`backup`).
+bool OpenWatchList(CLotwardDoc& doc, const std::string& path, bool backup, std::ostream& err);
+// Opens a watch list only to read it: an older format is read and said to be old, and no
+// backup question is asked because nothing is written.
+bool OpenForReading(CLotwardDoc& doc, const std::string& path, std::ostream& err);
+// Saves a watch list that a command changed, naming first the items that "Purge" leaves out.
+bool SaveWatchList(CLotwardDoc& doc, const std::string& path, std::ostream& out, std::ostream& err);
+
+// A --server value: the id of a known server; false, saying why, otherwise.
+bool ParseServerId(const std::string& text, int& id, std::ostream& err);
+
+// The item a command-line word names in `doc`: an item page URL, or an item number (with
+// `serverId` >= 0, only on that server). Null, with the reason in `err`, when no item or more
+// than one (a number on two servers) matches.
+CItem* FindItemArg(CLotwardDoc& doc, const std::string& word1252, int serverId, const std::string& path,
+                   std::ostream& err);
+
+// Whether Lotward.dat, which holds the sites' time zones, categories and search addresses,
+// can be read; says which file is missing otherwise. Commands that read sites' dates or build
+// their addresses call it first rather than fail later with a less telling message.
+bool RequireReferenceData(std::ostream& err);
 
 // Takes the lock that a command changing the watch list at `path` holds from before it opens
 // the file until after it saved it, so that two programs never lose each other's changes.
@@ -74,8 +115,8 @@ bool ArgToWindows1252(const std::string& utf8, std::string& text1252, std::ostre
 // escaped.
 std::string JsonString(const std::string& text1252);
 
-// Passes UTF-8 output on with control characters other than line feed and tab escaped
-// (C0, DEL and the C1 range), whatever a command prints.
+// Passes UTF-8 output on with control characters other than line feed, tab and the carriage
+// return of a CRLF line end (CSV) escaped (C0, DEL and the C1 range), whatever a command prints.
 class CTerminalSafeBuf : public std::streambuf
 {
 public:
@@ -91,6 +132,7 @@ private:
     bool Put(const std::string& text);
     std::streambuf* to;
     bool afterC2 = false; // the lead byte of a two-byte sequence was held back
+    bool afterCr = false; // a carriage return was held back: it passes only before a line feed
     bool failed = false;
 };
 

@@ -1,13 +1,17 @@
 #include "cli/Commands.h"
 #include "cli/BookmarkCommands.h"
 #include "cli/CliSupport.h"
+#include "cli/Help.h"
+#include "cli/Listing.h"
 #include "cli/RefreshCommands.h"
 
 #include "core/Encoding.h"
 #include "core/StringTable.h"
 #include "core/Version.h"
+#include "core/document/AppState.h"
 #include "core/document/LotwardDoc.h"
 #include "core/document/OpenStep.h"
+#include "platform/Cp1252.h"
 #include "platform/FileLock.h"
 #include "sites/AuctionServer.h"
 
@@ -16,6 +20,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <ostream>
 
@@ -23,94 +28,35 @@ namespace cli {
 
 namespace {
 
-bool TakeFlag(Args& args, const std::string& flag)
-{
-    for (auto it = args.begin(); it != args.end(); ++it) {
-        if (*it == flag) {
-            args.erase(it);
-            return true;
-        }
-    }
-    return false;
-}
-
 bool ParseInt(const std::string& text, int& value)
 {
     const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
     return result.ec == std::errc() && result.ptr == text.data() + text.size();
 }
 
-// Opens an existing watch list; on failure prints why.
-bool OpenExisting(CLotwardDoc& doc, const std::string& path, bool backup, std::ostream& err)
+// A cell for the table (control characters shown as escapes) or for CSV (kept: a CSV reader
+// takes line breaks inside quoted fields).
+std::string TerminalSafe(const std::string& cell1252, ListFormat format)
 {
-    CCliQuestions questions(err, backup);
-    std::string error;
-    if (!OpenDocumentFile(doc, path, questions, &error)) {
-        err << "lotwarden: " << path << ": " << Windows1252ToUtf8(error) << "\n";
-        return false;
-    }
-    return true;
+    return format == ListFormat::kCsv ? Windows1252ToUtf8(cell1252) : TerminalText(cell1252);
 }
 
-// Saves a watch list that a command changed, naming first the items that "Purge" leaves out.
-bool Save(CLotwardDoc& doc, const std::string& path, std::ostream& out, std::ostream& err)
+// Width of a column in the list's own set, 0 when the list does not show it.
+int WidthInList(const CColumnInfoList& columns, int id)
 {
-    ReportPurgedItems(doc, out);
-    std::string error;
-    if (!doc.OnSaveDocument(path, &error)) {
-        err << "lotwarden: " << Windows1252ToUtf8(error) << "\n";
-        return false;
-    }
-    return true;
-}
-
-std::string ColumnTitle(int id)
-{
-    const std::string title = LoadResString(id);
-    return title.empty() ? "#" + std::to_string(id) : title;
-}
-
-void PrintItemJson(const CItem& item, std::ostream& out)
-{
-    const CAuctionServer* server = item.GetServer();
-    out << "    {\"itemNumber\": " << JsonString(item.GetItemNumber()) << ", \"serverId\": " << item.GetServerId()
-        << ", \"server\": " << JsonString(server ? server->GetDisplayName() : std::string())
-        << ", \"url\": " << JsonString(item.GetUrl()) << ", \"description\": " << JsonString(item.description)
-        << ", \"quantity\": " << item.quantity << ", \"bidCount\": " << item.bidCount
-        << ", \"finished\": " << item.finished << ", \"startDate\": " << item.GetStartDate()
-        << ", \"endDate\": " << item.GetEndDate() << ", \"startDateLocal\": " << item.GetStartDateLocal()
-        << ", \"endDateLocal\": " << item.GetEndDateLocal() << ", \"retrievalDate\": " << item.retrievalDate
-        << ", \"category\": " << JsonString(item.category) << ", \"currentPrice\": " << JsonString(item.currentPrice)
-        << ", \"initialPrice\": " << JsonString(item.initialPrice) << ", \"location\": " << JsonString(item.location)
-        << ", \"seller\": " << JsonString(item.seller) << ", \"currentBuyer\": " << JsonString(item.currentBuyer)
-        << ", \"shippingCharges\": " << JsonString(item.shippingCharges) << ", \"memo\": " << JsonString(item.memo)
-        << ", \"pageText\": " << JsonString(item.pageText) << ", \"readState\": " << item.readState
-        << ", \"alarmSeconds\": " << item.alarmSeconds << ", \"alarmMode\": " << item.alarmMode
-        << ", \"inAlarmWindow\": " << item.inAlarmWindow << ", \"firstResultPending\": " << item.firstResultPending
-        << "}";
+    for (int c = 0; c < columns.GetCount(); ++c)
+        if (columns.GetId(c) == id)
+            return columns.GetWidth(c);
+    return 0;
 }
 
 } // namespace
 
-void PrintUsage(std::ostream& out)
+int CmdNew(const Args& input, std::ostream& out, std::ostream& err)
 {
-    out << "Usage: lotwarden COMMAND ...\n"
-           "  new FILE                    create an empty watch list\n"
-           "  show FILE [--json]          list the items (the document's columns, or every field)\n"
-           "  add FILE URL...             add items from their page URLs\n"
-           "  add FILE --server ID NUMBER add an item by server id and item number\n"
-           "  remove FILE NUMBER...       remove the items with these item numbers\n"
-           "  servers                     list the auction servers\n";
-    PrintRefreshUsage(out);
-    PrintBookmarkUsage(out);
-    out << "  --version                   print the version\n"
-           "Commands that open a file in an older format accept --backup to keep a .old copy.\n";
-}
-
-int CmdNew(const Args& args, std::ostream& out, std::ostream& err)
-{
-    if (args.size() != 1) {
-        err << "usage: lotwarden new FILE\n";
+    Args args = input;
+    if (!FinishOptions(args, err) || args.size() != 1) {
+        PrintCommandUsage("new", err);
         return kExitUsage;
     }
     const std::string& path = args[0];
@@ -121,7 +67,7 @@ int CmdNew(const Args& args, std::ostream& out, std::ostream& err)
     }
     CLotwardDoc doc;
     doc.OnNewDocument();
-    if (!Save(doc, path, out, err))
+    if (!SaveWatchList(doc, path, out, err))
         return kExitFailed;
     out << "Created " << path << "\n";
     return kExitOk;
@@ -130,43 +76,85 @@ int CmdNew(const Args& args, std::ostream& out, std::ostream& err)
 int CmdShow(const Args& input, std::ostream& out, std::ostream& err)
 {
     Args args = input;
-    const bool json = TakeFlag(args, "--json");
+    ListFormat format = ListFormat::kTable;
+    if (!TakeListFormat(args, format, err))
+        return kExitUsage;
+    ShowQuery query;
+    query.unreadOnly = TakeFlag(args, "--unread");
+    query.descending = TakeFlag(args, "--descending");
+    const bool pageText = TakeFlag(args, "--page-text");
+    // show writes nothing of its own; a .old copy of an older file is made only when asked for.
     const bool backup = TakeFlag(args, "--backup");
-    if (args.size() != 1) {
-        err << "usage: lotwarden show FILE [--json]\n";
+    std::vector<std::string> sorts, within, servers, finished, matches, columnLists;
+    if (!TakeValues(args, "--sort", sorts) || !TakeValues(args, "--ending-within", within) ||
+        !TakeValues(args, "--server", servers) || !TakeValues(args, "--finished", finished) ||
+        !TakeValues(args, "--match", matches) || !TakeValues(args, "--columns", columnLists) ||
+        sorts.size() > 1 || within.size() > 1 || servers.size() > 1 || finished.size() > 1 ||
+        matches.size() > 1 || columnLists.size() > 1 || !FinishOptions(args, err) || args.size() != 1) {
+        PrintCommandUsage("show", err);
         return kExitUsage;
     }
+    if (!sorts.empty() && !ParseColumnName(sorts[0], query.sortColumn)) {
+        err << "lotwarden: no column is called \"" << TerminalText(Utf8ToWindows1252(sorts[0]))
+            << "\" (see lotwarden columns FILE)\n";
+        return kExitUsage;
+    }
+    if (!within.empty() && !ParseDuration(within[0], query.endingWithin)) {
+        err << "lotwarden: --ending-within takes a duration such as 30m, 2h or 1d12h\n";
+        return kExitUsage;
+    }
+    if (!servers.empty() && !ParseInt(servers[0], query.serverId)) {
+        err << "lotwarden: the server id is a number (see lotwarden servers): " << servers[0] << "\n";
+        return kExitUsage;
+    }
+    if (!finished.empty()) {
+        if (finished[0] != "yes" && finished[0] != "no") {
+            err << "lotwarden: --finished takes yes or no\n";
+            return kExitUsage;
+        }
+        query.finished = finished[0] == "yes" ? 1 : 0;
+    }
+    if (!matches.empty() && !ArgToWindows1252(matches[0], query.match, err))
+        return kExitUsage;
+    std::vector<int> chosen;
+    if (!columnLists.empty() && !ParseColumnList(columnLists[0], chosen, err))
+        return kExitUsage;
+
     CLotwardDoc doc;
-    if (!OpenExisting(doc, args[0], backup, err))
+    if (!(backup ? OpenWatchList(doc, args[0], true, err) : OpenForReading(doc, args[0], err)))
         return kExitFailed;
-    const CColumnInfoList& columns = doc.Columns();
-    if (json) {
-        out << "{\n  \"columns\": [";
-        for (int c = 0; c < columns.GetCount(); ++c)
-            out << (c ? ", " : "") << "{\"id\": " << columns.GetId(c) << ", \"title\": "
-                << JsonString(ColumnTitle(columns.GetId(c))) << ", \"width\": " << columns.GetWidth(c) << "}";
+    if (chosen.empty()) {
+        doc.Columns().GetColumnIds(chosen);
+        chosen.push_back(kColTimeLeft);
+    }
+    const std::time_t now = std::time(nullptr);
+    const std::vector<const CItem*> items = SelectItems(doc, query, now);
+    if (format == ListFormat::kJson) {
+        out << "{\n  \"file\": " << JsonString(Utf8ToWindows1252(args[0])) << ",\n  \"now\": " << now
+            << ",\n  \"nowIso\": \"" << IsoDate(now, 0) << "\",\n  \"columns\": [";
+        for (std::size_t c = 0; c < chosen.size(); ++c) {
+            out << (c ? ", " : "") << "{\"id\": " << chosen[c] << ", \"name\": \""
+                << ColumnShortName(chosen[c]) << "\", \"title\": " << JsonString(ColumnTitleText(chosen[c]))
+                << ", \"width\": " << WidthInList(doc.Columns(), chosen[c]) << "}";
+        }
         out << "],\n  \"items\": [\n";
-        for (int i = 0; i < doc.GetItemCount(); ++i) {
-            PrintItemJson(*doc.GetItem(i), out);
-            out << (i + 1 < doc.GetItemCount() ? ",\n" : "\n");
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            PrintItemJson(*items[i], pageText, now, out);
+            out << (i + 1 < items.size() ? ",\n" : "\n");
         }
         out << "  ]\n}\n";
         return kExitOk;
     }
-    for (int c = 0; c < columns.GetCount(); ++c)
-        out << (c ? "\t" : "") << Windows1252ToUtf8(ColumnTitle(columns.GetId(c)));
-    out << "\n";
-    for (int i = 0; i < doc.GetItemCount(); ++i) {
-        for (int c = 0; c < columns.GetCount(); ++c) {
-            std::string cell = doc.GetItem(i)->GetDisplayText(columns.GetId(c));
-            // One row per line: tabs and line breaks inside a cell would split it.
-            for (char& ch : cell)
-                if (ch == '\t' || ch == '\n' || ch == '\r')
-                    ch = ' ';
-            out << (c ? "\t" : "") << Windows1252ToUtf8(cell);
-        }
-        out << "\n";
+    std::vector<std::string> header;
+    for (int id : chosen)
+        header.push_back(Windows1252ToUtf8(ColumnTitleText(id)));
+    std::vector<std::vector<std::string>> rows;
+    for (const CItem* item : items) {
+        rows.emplace_back();
+        for (int id : chosen)
+            rows.back().push_back(TerminalSafe(CellText(*item, id, now), format));
     }
+    PrintRows(header, {}, rows, format, out);
     return kExitOk;
 }
 
@@ -174,27 +162,37 @@ int CmdAdd(const Args& input, std::ostream& out, std::ostream& err)
 {
     Args args = input;
     const bool backup = TakeFlag(args, "--backup");
-    if (args.size() < 2) {
-        err << "usage: lotwarden add FILE URL... | lotwarden add FILE --server ID NUMBER\n";
+    const bool create = TakeFlag(args, "--create");
+    std::vector<std::string> servers;
+    if (!TakeValues(args, "--server", servers) || servers.size() > 1 || !FinishOptions(args, err) ||
+        args.size() < 2 || (!servers.empty() && args.size() != 2)) {
+        PrintCommandUsage("add", err);
         return kExitUsage;
     }
     const std::string path = args[0];
     CUserOptions options;
     CFileLock lock;
     CLotwardDoc doc;
-    if (args[1] == "--server") {
+    // With --create a missing file starts as a new, empty list; it exists once saved.
+    auto open = [&] {
+        std::error_code ec;
+        if (create && !std::filesystem::exists(path, ec) && !std::filesystem::is_symlink(path, ec)) {
+            doc.OnNewDocument();
+            return true;
+        }
+        return OpenWatchList(doc, path, backup, err);
+    };
+    if (!servers.empty()) {
         int id = 0;
-        if (args.size() != 4 || !ParseInt(args[2], id)) {
-            err << "usage: lotwarden add FILE --server ID NUMBER\n";
+        if (!ParseInt(servers[0], id)) {
+            PrintCommandUsage("add", err);
             return kExitUsage;
         }
-        CAuctionServer* server = FindServer(id);
-        if (!server) {
-            err << "lotwarden: no server has the id " << args[2] << " (see lotwarden servers)\n";
+        if (!ParseServerId(servers[0], id, err))
             return kExitFailed;
-        }
+        CAuctionServer* server = FindServer(id);
         std::string number;
-        if (!ArgToWindows1252(args[3], number, err))
+        if (!ArgToWindows1252(args[1], number, err))
             return kExitFailed;
         if (number.empty()) {
             err << "lotwarden: the item number is empty\n";
@@ -205,13 +203,13 @@ int CmdAdd(const Args& input, std::ostream& out, std::ostream& err)
             err << "lotwarden: the item number " << TerminalText(number) << " holds a control character\n";
             return kExitFailed;
         }
-        if (!LockWatchList(lock, path, err) || !OpenExisting(doc, path, backup, err))
+        if (!LockWatchList(lock, path, err) || !open())
             return kExitFailed;
         if (CItem* present = doc.AddItem(number, server)) {
             out << "Already in the list: " << DescribeItem(*present) << "\n";
             return kExitOk;
         }
-        if (!Save(doc, path, out, err))
+        if (!SaveWatchList(doc, path, out, err))
             return kExitFailed;
         out << "Added " << DescribeItem(*doc.GetItem(doc.GetItemCount() - 1)) << "\n";
         return kExitOk;
@@ -229,7 +227,7 @@ int CmdAdd(const Args& input, std::ostream& out, std::ostream& err)
         }
         text += url + "\n";
     }
-    if (!LockWatchList(lock, path, err) || !OpenExisting(doc, path, backup, err))
+    if (!LockWatchList(lock, path, err) || !open())
         return kExitFailed;
     const int before = doc.GetItemCount();
     bool found = false;
@@ -238,7 +236,8 @@ int CmdAdd(const Args& input, std::ostream& out, std::ostream& err)
         return kExitFailed;
     }
     // Reported only once saved: a command that says "Added" has the item in the file.
-    if (doc.GetItemCount() > before && !Save(doc, path, out, err))
+    if ((doc.GetItemCount() > before || !std::filesystem::exists(path)) &&
+        !SaveWatchList(doc, path, out, err))
         return kExitFailed;
     for (int i = before; i < doc.GetItemCount(); ++i)
         out << "Added " << DescribeItem(*doc.GetItem(i)) << "\n";
@@ -251,61 +250,63 @@ int CmdRemove(const Args& input, std::ostream& out, std::ostream& err)
 {
     Args args = input;
     const bool backup = TakeFlag(args, "--backup");
-    if (args.size() < 2) {
-        err << "usage: lotwarden remove FILE NUMBER...\n";
+    std::vector<std::string> servers;
+    int serverId = -1;
+    if (!TakeValues(args, "--server", servers) || servers.size() > 1 || !FinishOptions(args, err) ||
+        args.size() < 2) {
+        PrintCommandUsage("remove", err);
         return kExitUsage;
     }
-    std::vector<std::string> numbers;
+    if (!servers.empty() && !ParseServerId(servers[0], serverId, err))
+        return kExitUsage;
+    std::vector<std::string> words;
     for (std::size_t i = 1; i < args.size(); ++i) {
-        numbers.emplace_back();
-        if (!ArgToWindows1252(args[i], numbers.back(), err))
+        words.emplace_back();
+        if (!ArgToWindows1252(args[i], words.back(), err))
             return kExitFailed;
     }
     CUserOptions options;
     CFileLock lock;
     CLotwardDoc doc;
-    if (!LockWatchList(lock, args[0], err) || !OpenExisting(doc, args[0], backup, err))
+    if (!LockWatchList(lock, args[0], err) || !OpenWatchList(doc, args[0], backup, err))
         return kExitFailed;
     std::vector<CItem*> doomed;
-    for (const std::string& number : numbers) {
-        bool matched = false;
-        for (int p = 0; p < doc.GetItemCount(); ++p) {
-            CItem* item = doc.GetItem(p);
-            if (item->GetItemNumber() == number) {
-                matched = true;
-                if (std::find(doomed.begin(), doomed.end(), item) == doomed.end())
-                    doomed.push_back(item);
-            }
-        }
-        if (!matched) {
-            err << "lotwarden: no item #" << TerminalText(number) << " in " << args[0]
-                << "; nothing removed\n";
+    for (const std::string& word : words) {
+        CItem* item = FindItemArg(doc, word, serverId, args[0], err);
+        if (!item) {
+            err << "lotwarden: nothing removed\n";
             return kExitFailed;
         }
+        if (std::find(doomed.begin(), doomed.end(), item) == doomed.end())
+            doomed.push_back(item);
     }
     std::vector<std::string> labels;
     for (CItem* item : doomed) {
         labels.push_back(DescribeItem(*item));
         doc.RemoveItem(item);
     }
-    if (!Save(doc, args[0], out, err))
+    if (!SaveWatchList(doc, args[0], out, err))
         return kExitFailed;
     for (const std::string& label : labels)
         out << "Removed " << label << "\n";
     return kExitOk;
 }
 
-int CmdServers(const Args& args, std::ostream& out, std::ostream& err)
+int CmdServers(const Args& input, std::ostream& out, std::ostream& err)
 {
-    if (!args.empty()) {
-        err << "usage: lotwarden servers\n";
+    Args args = input;
+    ListFormat format = ListFormat::kTable;
+    if (!TakeListFormat(args, format, err) || !FinishOptions(args, err) || !args.empty()) {
+        PrintCommandUsage("servers", err);
         return kExitUsage;
     }
-    out << "Id\tName\tRegion\tTime zone\tCategory prefix\n";
+    std::vector<std::vector<std::string>> rows;
     for (const CAuctionServer* server : AllServers())
-        out << server->serverId << "\t" << Windows1252ToUtf8(server->GetDisplayName()) << "\t"
-            << Windows1252ToUtf8(LoadResString(server->regionId)) << "\t" << server->timeZoneName << "\t"
-            << server->categoryPrefix << "\n";
+        rows.push_back({std::to_string(server->serverId), Windows1252ToUtf8(server->GetDisplayName()),
+                        Windows1252ToUtf8(LoadResString(server->regionId)), server->timeZoneName,
+                        server->categoryPrefix});
+    PrintRows({"Id", "Name", "Region", "Time zone", "Category prefix"},
+              {"id", "name", "region", "timeZone", "categoryPrefix"}, rows, format, out);
     return kExitOk;
 }
 
@@ -323,8 +324,28 @@ int Dispatch(const Args& args, std::ostream& out, std::ostream& err)
         out << "lotwarden " << Version::ProductVersion << "\n";
         return kExitOk;
     }
-    if (command == "--help" || command == "-h" || command == "help") {
+    if (command == "--help" || command == "-h" || (command == "help" && rest.empty())) {
         PrintUsage(out);
+        return kExitOk;
+    }
+    const auto optionsEnd = std::find(rest.begin(), rest.end(), "--");
+    if (command == "help" || std::find(rest.begin(), optionsEnd, "--help") != optionsEnd) {
+        const std::string& name = command == "help" ? rest[0] : command;
+        if (name == "--man") {
+            PrintManPage(out);
+            return kExitOk;
+        }
+        if (name == "--bash-completion") {
+            PrintBashCompletion(out);
+            return kExitOk;
+        }
+        const CommandHelp* help = FindCommandHelp(name);
+        if (!help) {
+            err << "lotwarden: unknown command \"" << TerminalText(Cp1252FromUtf8(name)) << "\"\n";
+            PrintUsage(err);
+            return kExitUsage;
+        }
+        PrintCommandHelp(*help, out);
         return kExitOk;
     }
     if (command == "new")
@@ -337,6 +358,12 @@ int Dispatch(const Args& args, std::ostream& out, std::ostream& err)
         return CmdRemove(rest, out, err);
     if (command == "servers")
         return CmdServers(rest, out, err);
+    if (command == "set")
+        return CmdSet(rest, out, err);
+    if (command == "columns")
+        return CmdColumns(rest, out, err);
+    if (command == "watch")
+        return CmdWatch(rest, out, err);
     if (command == "refresh")
         return CmdRefresh(rest, out, err);
     if (command == "parse-page")
@@ -347,7 +374,7 @@ int Dispatch(const Args& args, std::ostream& out, std::ostream& err)
         return CmdImport(rest, out, err);
     if (command == "export")
         return CmdExport(rest, out, err);
-    err << "lotwarden: unknown command \"" << command << "\"\n";
+    err << "lotwarden: unknown command \"" << TerminalText(Cp1252FromUtf8(command)) << "\"\n";
     PrintUsage(err);
     return kExitUsage;
 }

@@ -22,7 +22,8 @@ int CmdShow(const Args& args, std::ostream& out, std::ostream& err);
 int CmdAdd(const Args& args, std::ostream& out, std::ostream& err);
 int CmdRemove(const Args& args, std::ostream& out, std::ostream& err);
 int CmdServers(const Args& args, std::ostream& out, std::ostream& err);
-
-void PrintUsage(std::ostream& out);
+int CmdSet(const Args& args, std::ostream& out, std::ostream& err);
+int CmdColumns(const Args& args, std::ostream& out, std::ostream& err);
+int CmdWatch(const Args& args, std::ostream& out, std::ostream& err);
 
 } // namespace cli

@@ -1,5 +1,7 @@
 #include "cli/RefreshCommands.h"
 #include "cli/CliSupport.h"
+#include "cli/Help.h"
+#include "cli/Listing.h"
 
 #include "core/Encoding.h"
 #include "core/StringTable.h"
@@ -18,6 +20,7 @@
 #include <mutex>
 #include <ostream>
 #include <set>
+#include <thread>
 #include <utility>
 
 namespace cli {
@@ -91,37 +94,56 @@ bool ParseInt(const std::string& text, int& value)
     return result.ec == std::errc() && result.ptr == text.data() + text.size();
 }
 
-// Removes "--name VALUE" pairs from args; false when a --name has no value.
-bool TakeValues(Args& args, const std::string& name, std::vector<std::string>& values)
-{
-    for (std::size_t i = 0; i < args.size();) {
-        if (args[i] != name) {
-            ++i;
-            continue;
-        }
-        if (i + 1 >= args.size())
-            return false;
-        values.push_back(args[i + 1]);
-        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
-    }
-    return true;
-}
-
-bool TakeFlag(Args& args, const std::string& flag)
-{
-    const auto it = std::find(args.begin(), args.end(), flag);
-    if (it == args.end())
-        return false;
-    args.erase(it);
-    return true;
-}
-
 std::vector<std::string> Snapshot(const CItem& item)
 {
     std::vector<std::string> texts;
     for (int column : kReportedColumns)
         texts.push_back(item.GetDisplayText(column));
     return texts;
+}
+
+// "separator Title: old -> new" for every reported field that changed.
+std::string DescribeChanges(const std::vector<std::string>& old, const std::vector<std::string>& now,
+                            const char* separator)
+{
+    std::string changes;
+    for (std::size_t c = 0; c < now.size(); ++c) {
+        if (now[c] == old[c])
+            continue;
+        changes += separator + Windows1252ToUtf8(LoadResString(kReportedColumns[c])) + ": " +
+                   (old[c].empty() ? std::string("(none)") : TerminalText(old[c])) + " -> " +
+                   (now[c].empty() ? std::string("(none)") : TerminalText(now[c]));
+    }
+    return changes;
+}
+
+// What an alarm that just rang is about: the end coming, or a new buyer.
+std::string DescribeAlarm(const CItem& item, std::time_t now)
+{
+    std::string text = "Alarm " + DescribeItem(item);
+    if (item.GetEndDateLocal() != 0 && item.finished != 1 && item.GetEndDateLocal() >= now)
+        text += ": ends in " + TimeLeftText(item, now);
+    else if (item.GetEndDateLocal() != 0 && item.finished != 1)
+        text += ": ended";
+    if (!item.currentBuyer.empty())
+        text += "; buyer " + TerminalText(item.currentBuyer);
+    return text;
+}
+
+bool ParseOnError(const std::vector<std::string>& onError, int& choice, std::ostream& err)
+{
+    choice = IErrorQuestion::kIgnore;
+    if (onError.empty() || onError[0] == "ignore")
+        return true;
+    if (onError[0] == "retry")
+        choice = IErrorQuestion::kRetry;
+    else if (onError[0] == "abort")
+        choice = IErrorQuestion::kAbort;
+    else {
+        err << "lotwarden: --on-error takes ignore, retry or abort\n";
+        return false;
+    }
+    return true;
 }
 
 CAuctionServer* ServerArgument(const std::string& text, std::ostream& err)
@@ -139,39 +161,21 @@ CAuctionServer* ServerArgument(const std::string& text, std::ostream& err)
 
 } // namespace
 
-void PrintRefreshUsage(std::ostream& out)
-{
-    out << "  refresh FILE [--item NUMBER]... [--on-error ignore|retry|abort]\n"
-           "                              download the items' pages and save what changed\n"
-           "                              (exit 3 when some items could not be refreshed)\n"
-           "  parse-page --server ID [--page N] [--item NUMBER] FILE...\n"
-           "                              read saved item pages (successive pages of one item)\n"
-           "  search-url --server ID [--query TEXT] [--category N] [--sort KEY] [--descending]\n"
-           "             [--descriptions] [--text-only]\n"
-           "                              print a site's search URL (KEY: end, start, price, rank or a number)\n";
-}
-
 int CmdRefresh(const Args& input, std::ostream& out, std::ostream& err)
 {
     Args args = input;
     std::vector<std::string> numbers, onError;
     const bool backup = TakeFlag(args, "--backup");
-    if (!TakeValues(args, "--item", numbers) || !TakeValues(args, "--on-error", onError) || args.size() != 1 ||
-        onError.size() > 1) {
-        err << "usage: lotwarden refresh FILE [--item NUMBER]... [--on-error ignore|retry|abort]\n";
+    if (!TakeValues(args, "--item", numbers) || !TakeValues(args, "--on-error", onError) ||
+        !FinishOptions(args, err) || args.size() != 1 || onError.size() > 1) {
+        PrintCommandUsage("refresh", err);
         return kExitUsage;
     }
+    if (!RequireReferenceData(err))
+        return kExitFailed;
     int choice = IErrorQuestion::kIgnore;
-    if (!onError.empty()) {
-        if (onError[0] == "retry")
-            choice = IErrorQuestion::kRetry;
-        else if (onError[0] == "abort")
-            choice = IErrorQuestion::kAbort;
-        else if (onError[0] != "ignore") {
-            err << "lotwarden: --on-error takes ignore, retry or abort\n";
-            return kExitUsage;
-        }
-    }
+    if (!ParseOnError(onError, choice, err))
+        return kExitUsage;
     const std::string path = args[0];
 
     // The user's own options steer the refresh ("Simult Download", "Purge" on save).
@@ -232,7 +236,8 @@ int CmdRefresh(const Args& input, std::ostream& out, std::ostream& err)
     std::map<CItem*, std::vector<std::string>> before;
     for (CItem* item : queued)
         before[item] = Snapshot(*item);
-    out << "Refreshing " << queued.size() << (queued.size() == 1 ? " item" : " items") << " of " << path << "\n";
+    out << "Refreshing " << queued.size() << (queued.size() == 1 ? " item" : " items") << " of " << path
+        << "\n";
     out.flush();
 
     // This thread owns the document: it applies every result the scheduler hands over and
@@ -249,16 +254,7 @@ int CmdRefresh(const Args& input, std::ostream& out, std::ostream& err)
             out << "Failed " << label << "\n";
             continue;
         }
-        const std::vector<std::string> now = Snapshot(*item);
-        const std::vector<std::string>& old = before[item];
-        std::string changes;
-        for (std::size_t c = 0; c < now.size(); ++c) {
-            if (now[c] == old[c])
-                continue;
-            changes += "\n    " + Windows1252ToUtf8(LoadResString(kReportedColumns[c])) + ": " +
-                       (old[c].empty() ? std::string("(none)") : Windows1252ToUtf8(old[c])) + " -> " +
-                       (now[c].empty() ? std::string("(none)") : Windows1252ToUtf8(now[c]));
-        }
+        const std::string changes = DescribeChanges(before[item], Snapshot(*item), "\n    ");
         out << (changes.empty() ? "Unchanged " : "Changed ") << label << changes << "\n";
     }
     if (questions.Aborted())
@@ -284,9 +280,11 @@ int CmdParsePage(const Args& input, std::ostream& out, std::ostream& err)
     if (!TakeValues(args, "--server", servers) || !TakeValues(args, "--page", pages) ||
         !TakeValues(args, "--item", items) || servers.size() != 1 || pages.size() > 1 || items.size() > 1 ||
         args.empty()) {
-        err << "usage: lotwarden parse-page --server ID [--page N] [--item NUMBER] FILE...\n";
+        PrintCommandUsage("parse-page", err);
         return kExitUsage;
     }
+    if (!RequireReferenceData(err))
+        return kExitFailed;
     CAuctionServer* server = ServerArgument(servers[0], err);
     if (!server)
         return kExitFailed;
@@ -308,15 +306,21 @@ int CmdParsePage(const Args& input, std::ostream& out, std::ostream& err)
             break;
         ++page;
     }
-    static const std::pair<std::uint32_t, const char*> kFlagNames[] = {
-        {kFoundQuantity, "quantity"},       {kFoundDescription, "description"},
-        {kFoundBidCount, "bidCount"},       {kFoundFinished, "finished"},
-        {kFoundStartDate, "startDate"},     {kFoundEndDate, "endDate"},
-        {kFoundRetrievalDate, "retrievalDate"}, {kFoundCategory, "category"},
-        {kFoundCurrentPrice, "currentPrice"}, {kFoundInitialPrice, "initialPrice"},
-        {kFoundLocation, "location"},       {kFoundSeller, "seller"},
-        {kFoundCurrentBuyer, "currentBuyer"}, {kFoundNextBidPrice, "nextBidPrice"},
-        {kFoundPageText, "pageText"}};
+    static const std::pair<std::uint32_t, const char*> kFlagNames[] = {{kFoundQuantity, "quantity"},
+                                                                       {kFoundDescription, "description"},
+                                                                       {kFoundBidCount, "bidCount"},
+                                                                       {kFoundFinished, "finished"},
+                                                                       {kFoundStartDate, "startDate"},
+                                                                       {kFoundEndDate, "endDate"},
+                                                                       {kFoundRetrievalDate, "retrievalDate"},
+                                                                       {kFoundCategory, "category"},
+                                                                       {kFoundCurrentPrice, "currentPrice"},
+                                                                       {kFoundInitialPrice, "initialPrice"},
+                                                                       {kFoundLocation, "location"},
+                                                                       {kFoundSeller, "seller"},
+                                                                       {kFoundCurrentBuyer, "currentBuyer"},
+                                                                       {kFoundNextBidPrice, "nextBidPrice"},
+                                                                       {kFoundPageText, "pageText"}};
     out << "{\n  \"result\": " << result << ",\n  \"foundFlags\": " << info.foundFlags << ",\n  \"found\": [";
     bool first = true;
     for (const auto& [bit, name] : kFlagNames) {
@@ -328,15 +332,17 @@ int CmdParsePage(const Args& input, std::ostream& out, std::ostream& err)
     out << "],\n  \"quantity\": " << info.quantity << ",\n  \"description\": " << JsonString(info.description)
         << ",\n  \"bidCount\": " << info.bidCount << ",\n  \"finished\": " << info.finished
         << ",\n  \"startDate\": " << info.startDate << ",\n  \"endDate\": " << info.endDate
-        << ",\n  \"retrievalDate\": " << info.retrievalDate << ",\n  \"category\": " << JsonString(info.category)
+        << ",\n  \"retrievalDate\": " << info.retrievalDate
+        << ",\n  \"category\": " << JsonString(info.category)
         << ",\n  \"currentPrice\": " << JsonString(info.currentPrice)
         << ",\n  \"initialPrice\": " << JsonString(info.initialPrice)
-        << ",\n  \"location\": " << JsonString(info.location) << ",\n  \"seller\": " << JsonString(info.seller)
+        << ",\n  \"location\": " << JsonString(info.location)
+        << ",\n  \"seller\": " << JsonString(info.seller)
         << ",\n  \"currentBuyer\": " << JsonString(info.currentBuyer)
         << ",\n  \"nextBidPrice\": " << JsonString(info.nextBidPrice)
-        << ",\n  \"pageText\": " << JsonString(info.pageText) << ",\n  \"fetchAgain\": "
-        << (fetchAgain ? "true" : "false") << ",\n  \"nextUrl\": " << JsonString(fetchAgain ? url : std::string())
-        << "\n}\n";
+        << ",\n  \"pageText\": " << JsonString(info.pageText)
+        << ",\n  \"fetchAgain\": " << (fetchAgain ? "true" : "false")
+        << ",\n  \"nextUrl\": " << JsonString(fetchAgain ? url : std::string()) << "\n}\n";
     if (result != 0) {
         err << "lotwarden: no item data found in the page\n";
         return kExitFailed;
@@ -349,13 +355,14 @@ int CmdSearchUrl(const Args& input, std::ostream& out, std::ostream& err)
     Args args = input;
     std::vector<std::string> servers, queries, categories, sorts;
     const bool descending = TakeFlag(args, "--descending");
+    const bool ascending = TakeFlag(args, "--ascending");
     const bool descriptions = TakeFlag(args, "--descriptions");
     const bool textOnly = TakeFlag(args, "--text-only");
     if (!TakeValues(args, "--server", servers) || !TakeValues(args, "--query", queries) ||
-        !TakeValues(args, "--category", categories) || !TakeValues(args, "--sort", sorts) || !args.empty() ||
-        servers.size() != 1 || queries.size() > 1 || categories.size() > 1 || sorts.size() > 1) {
-        err << "usage: lotwarden search-url --server ID [--query TEXT] [--category N] [--sort KEY] [--descending]"
-               " [--descriptions] [--text-only]\n";
+        !TakeValues(args, "--category", categories) || !TakeValues(args, "--sort", sorts) ||
+        !FinishOptions(args, err) || !args.empty() || servers.size() != 1 || queries.size() > 1 ||
+        categories.size() > 1 || sorts.size() > 1 || (ascending && descending)) {
+        PrintCommandUsage("search-url", err);
         return kExitUsage;
     }
     CAuctionServer* server = ServerArgument(servers[0], err);
@@ -366,9 +373,22 @@ int CmdSearchUrl(const Args& input, std::ostream& out, std::ostream& err)
     if (!queries.empty())
         if (!ArgToWindows1252(queries[0], request.query, err))
             return kExitUsage;
-    if (!categories.empty() && (!ParseInt(categories[0], request.categoryIndex) || request.categoryIndex < 0)) {
+    if (!categories.empty() &&
+        (!ParseInt(categories[0], request.categoryIndex) || request.categoryIndex < 0)) {
         err << "lotwarden: --category takes a category index from 0\n";
         return kExitUsage;
+    }
+    if (!categories.empty()) {
+        // An index past the server's categories would silently search all of them.
+        std::vector<std::string> names;
+        server->GetCategoryNames(names);
+        if (request.categoryIndex >= static_cast<int>(names.size())) {
+            err << "lotwarden: " << Windows1252ToUtf8(server->GetDisplayName()) << " has "
+                << (names.empty() ? "no categories"
+                                  : "the categories 0 to " + std::to_string(names.size() - 1))
+                << "; --category " << request.categoryIndex << " is not one of them\n";
+            return kExitUsage;
+        }
     }
     if (!sorts.empty()) {
         static const std::pair<const char*, int> kSortNames[] = {
@@ -384,20 +404,133 @@ int CmdSearchUrl(const Args& input, std::ostream& out, std::ostream& err)
             err << "lotwarden: --sort takes end, start, price, rank, photo, description, bids or a number\n";
             return kExitUsage;
         }
+        if ((request.sortKey & request.sortMask) == 0 || (request.sortKey & (request.sortKey - 1)) != 0) {
+            err << "lotwarden: " << Windows1252ToUtf8(server->GetDisplayName()) << " cannot sort by "
+                << sorts[0] << "\n";
+            return kExitUsage;
+        }
     }
     if (descending)
         request.ascending = false;
+    if (ascending)
+        request.ascending = true;
     if (descriptions)
         request.searchDescriptions = true;
     if (textOnly)
         request.textOnly = true;
     const std::string url = server->BuildSearchUrl(request);
+    if (url.empty() && !RequireReferenceData(err))
+        return kExitFailed;
     if (url.empty()) {
         err << "lotwarden: no search URL (the search words are empty)\n";
         return kExitFailed;
     }
     out << Windows1252ToUtf8(url) << "\n";
     return kExitOk;
+}
+
+} // namespace cli
+
+namespace cli {
+
+int CmdWatch(const Args& input, std::ostream& out, std::ostream& err)
+{
+    Args args = input;
+    const bool backup = TakeFlag(args, "--backup");
+    std::vector<std::string> onError, periods, roundLimits;
+    if (!TakeValues(args, "--on-error", onError) || !TakeValues(args, "--period", periods) ||
+        !TakeValues(args, "--rounds", roundLimits) || onError.size() > 1 || periods.size() > 1 ||
+        roundLimits.size() > 1 || !FinishOptions(args, err) || args.size() != 1) {
+        PrintCommandUsage("watch", err);
+        return kExitUsage;
+    }
+    int choice = IErrorQuestion::kIgnore;
+    if (!ParseOnError(onError, choice, err))
+        return kExitUsage;
+    CUserOptions options;
+    int minutes = std::max(options.Get().refreshPeriod, 1);
+    int maxRounds = 0;
+    if ((!periods.empty() && (!ParseInt(periods[0], minutes) || minutes < 1)) ||
+        (!roundLimits.empty() && (!ParseInt(roundLimits[0], maxRounds) || maxRounds < 1))) {
+        err << "lotwarden: --period takes minutes and --rounds a count, both from 1\n";
+        return kExitUsage;
+    }
+    if (!RequireReferenceData(err))
+        return kExitFailed;
+    const std::string path = args[0];
+    out << "Watching " << path << ": refresh every " << minutes << (minutes == 1 ? " minute" : " minutes")
+        << ", alarms every 5 seconds; interrupt (Ctrl+C) to stop\n";
+    out.flush();
+
+    CLotwardDoc doc;
+    bool loaded = false;
+    auto nextRefresh = std::chrono::steady_clock::now();
+    for (int rounds = 0;;) {
+        {
+            // Held for one tick only, so that other commands can change the list in between;
+            // the list is read again whenever one did.
+            CFileLock lock;
+            if (!LockWatchList(lock, path, err))
+                return kExitFailed;
+            if (!loaded || doc.FileChangedOnDisk(path)) {
+                if (!OpenWatchList(doc, path, backup, err))
+                    return kExitFailed;
+                loaded = true;
+            }
+            if (std::chrono::steady_clock::now() >= nextRefresh) {
+                CUnattendedQuestions questions(choice, err);
+                CRefreshService refresh(doc, options.Get(), questions, questions);
+                std::set<CItem*> refreshed;
+                refresh.SetResultListener([&](CItem& item, bool) { refreshed.insert(&item); });
+                std::map<CItem*, std::vector<std::string>> before;
+                for (int p = 0; p < doc.GetItemCount(); ++p) {
+                    CItem* item = doc.GetItem(p);
+                    if (item->finished != 1 && item->GetServer()) {
+                        before[item] = Snapshot(*item);
+                        doc.RefreshItem(item);
+                    }
+                }
+                while (refresh.IsBusy())
+                    refresh.WaitAndApply(std::chrono::milliseconds(50));
+                refresh.ApplyPendingResults();
+                for (int p = 0; p < doc.GetItemCount(); ++p) {
+                    CItem* item = doc.GetItem(p);
+                    const auto old = before.find(item);
+                    if (old == before.end())
+                        continue;
+                    if (!refreshed.count(item)) {
+                        out << "Failed " << DescribeItem(*item) << "\n";
+                        continue;
+                    }
+                    const std::string changes = DescribeChanges(old->second, Snapshot(*item), "; ");
+                    if (!changes.empty())
+                        out << (item->finished == 1 ? "Finished " : "Changed ") << DescribeItem(*item) << ": "
+                            << changes.substr(2) << "\n";
+                }
+                nextRefresh = std::chrono::steady_clock::now() + std::chrono::minutes(minutes);
+                ++rounds;
+            }
+            // The alarm check of the desktop program: an item whose alarm rings becomes unread.
+            const std::time_t now = std::time(nullptr);
+            for (int p = 0; p < doc.GetItemCount(); ++p) {
+                CItem* item = doc.GetItem(p);
+                if (item->CheckAlarm(now)) {
+                    item->SetReadState(0);
+                    doc.SetModifiedFlag();
+                    out << DescribeAlarm(*item, now) << "\n";
+                }
+            }
+            if (doc.IsModified() && !SaveWatchList(doc, path, out, err))
+                return kExitFailed;
+        }
+        out.flush();
+        if (!out)
+            return kExitFailed;
+        if (maxRounds > 0 && rounds >= maxRounds)
+            return kExitOk;
+        // Interrupting ends the program from the signal thread, removing its temporary files.
+        std::this_thread::sleep_for(std::chrono::seconds(5));
+    }
 }
 
 } // namespace cli

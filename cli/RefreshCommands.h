@@ -13,6 +13,4 @@ int CmdRefresh(const Args& args, std::ostream& out, std::ostream& err);
 int CmdParsePage(const Args& args, std::ostream& out, std::ostream& err);
 int CmdSearchUrl(const Args& args, std::ostream& out, std::ostream& err);
 
-void PrintRefreshUsage(std::ostream& out);
-
 } // namespace cli

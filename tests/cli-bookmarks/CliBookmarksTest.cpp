@@ -83,8 +83,8 @@ std::string Attribute(std::string url)
 
 std::string Link(const std::string& url, const std::string& title, const std::string& indent)
 {
-    return indent + "<DT><A HREF=\"" + Attribute(url) + "\" ADD_DATE=\"1700000000\" LAST_MODIFIED=\"1700000001\">" +
-           title + "</A>\n";
+    return indent + "<DT><A HREF=\"" + Attribute(url) +
+           "\" ADD_DATE=\"1700000000\" LAST_MODIFIED=\"1700000001\">" + title + "</A>\n";
 }
 
 // A bookmarks.html as Firefox exports it: eBay items at the top, in "Auctions", in
@@ -106,8 +106,7 @@ std::string FirefoxBookmarks()
            Link(Ebay("200"), "Telescope", "        ") + Link("https://example.com/news", "News", "        ") +
            "        <DT><H3 ADD_DATE=\"1700000000\" LAST_MODIFIED=\"1700000002\">Old</H3>\n"
            "        <DL><p>\n" +
-           Link(Ebay("300"), "Clock", "            ") +
-           "        </DL><p>\n" +
+           Link(Ebay("300"), "Clock", "            ") + "        </DL><p>\n" +
            Link(Ebay("201"), "Globe", "        ") +
            "    </DL><p>\n"
            "    <DT><H3 ADD_DATE=\"1700000000\" LAST_MODIFIED=\"1700000002\">Other</H3>\n"
@@ -186,8 +185,8 @@ TEST(CliBookmarkImport, DeleteRemovesExactlyTheImportedLinks)
     const std::string list = NewList(dir);
     const std::string bookmarks = dir / "bookmarks.html";
     WriteFileBytes(bookmarks, FirefoxBookmarks());
-    const CliRun run = Lotwarden(dir, {"import", list, "--netscape", bookmarks, "--folder", "Auctions", "--recurse",
-                                       "--delete"});
+    const CliRun run = Lotwarden(
+        dir, {"import", list, "--netscape", bookmarks, "--folder", "Auctions", "--recurse", "--delete"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("Deleted 3 bookmarks"), std::string::npos) << run.out;
     EXPECT_EQ(ListedNumbers(dir, list), (Numbers{"200", "300", "201"}));
@@ -204,8 +203,8 @@ TEST(CliBookmarkImport, DeleteRemovesExactlyTheImportedLinks)
 
     // Nothing is left to take from that folder; the list is not written again.
     const std::string before = ReadFileBytes(list);
-    const CliRun again = Lotwarden(dir, {"import", list, "--netscape", bookmarks, "--folder", "Auctions",
-                                         "--recurse", "--delete"});
+    const CliRun again = Lotwarden(
+        dir, {"import", list, "--netscape", bookmarks, "--folder", "Auctions", "--recurse", "--delete"});
     EXPECT_EQ(again.status, 0) << again.err;
     EXPECT_NE(again.out.find("No item has been imported"), std::string::npos) << again.out;
     EXPECT_EQ(ReadFileBytes(list), before);
@@ -218,7 +217,8 @@ TEST(CliBookmarkImport, FavoritesRecursionAndDelete)
     const fs::path favorites = dir.path / "Favorites";
     fs::create_directories(favorites / "Auctions");
     auto shortcut = [](const fs::path& file, const std::string& url) {
-        WriteFileBytes(file.string(), "[DEFAULT]\r\nBASEURL=" + url + "\r\n[InternetShortcut]\r\nURL=" + url + "\r\n");
+        WriteFileBytes(file.string(),
+                       "[DEFAULT]\r\nBASEURL=" + url + "\r\n[InternetShortcut]\r\nURL=" + url + "\r\n");
     };
     shortcut(favorites / "Lamp.url", Ebay("11"));
     shortcut(favorites / "Debian.url", "https://www.debian.org/");
@@ -268,11 +268,13 @@ TEST(CliBookmarkImport, AnUnchangeableFileIsImportedKeptAndSaysWhy)
     bmtest::UnchangeableFile locked(bookmarks);
     if (!locked.ok)
         GTEST_SKIP() << "files cannot be made unchangeable here";
-    const CliRun run = Lotwarden(dir, {"import", list, "--netscape", bookmarks, "--folder", "Other", "--delete"});
+    const CliRun run =
+        Lotwarden(dir, {"import", list, "--netscape", bookmarks, "--folder", "Other", "--delete"});
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.out.find("1 item has been imported"), std::string::npos) << run.out;
-    EXPECT_NE(run.err.find("The imported bookmarks could not be deleted from \"" + bookmarks + "\": " + bookmarks),
-              std::string::npos)
+    EXPECT_NE(
+        run.err.find("The imported bookmarks could not be deleted from \"" + bookmarks + "\": " + bookmarks),
+        std::string::npos)
         << run.err;
     EXPECT_EQ(ListedNumbers(dir, list), (Numbers{"400"})) << "the watch list keeps the item";
     EXPECT_EQ(ReadFileBytes(bookmarks), FirefoxBookmarks());
@@ -285,8 +287,10 @@ TEST(CliBookmarkImport, AnUnreadableFavoritesFolderIsSkippedWithAWarning)
     const fs::path favorites = dir.path / "Favorites";
     fs::create_directories(favorites / "Private");
     fs::create_directories(favorites / "Shop");
-    WriteFileBytes((favorites / "Private" / "Secret.url").string(), "[InternetShortcut]\nURL=" + Ebay("61") + "\n");
-    WriteFileBytes((favorites / "Shop" / "Clock.url").string(), "[InternetShortcut]\nURL=" + Ebay("62") + "\n");
+    WriteFileBytes((favorites / "Private" / "Secret.url").string(),
+                   "[InternetShortcut]\nURL=" + Ebay("61") + "\n");
+    WriteFileBytes((favorites / "Shop" / "Clock.url").string(),
+                   "[InternetShortcut]\nURL=" + Ebay("62") + "\n");
     WriteFileBytes((favorites / "Lamp.url").string(), "[InternetShortcut]\nURL=" + Ebay("63") + "\n");
     OpenToUser(dir);
     fs::permissions(favorites / "Private", fs::perms::none);
@@ -306,7 +310,8 @@ TEST(CliBookmarkImport, StraightFromChromiumAndFirefoxProfiles)
     const std::vector<bmtest::ProfileNode> auctions = {
         bmtest::Bookmark("Lamp", Ebay("71")), bmtest::Bookmark("Debian", "https://www.debian.org/"),
         bmtest::Folder("Auctions & Deals", {bmtest::Bookmark("Clock", Ebay("72"))})};
-    bmtest::WriteChromiumBookmarks((chromium / "Bookmarks").string(), auctions, {bmtest::Bookmark("Vase", Ebay("73"))});
+    bmtest::WriteChromiumBookmarks((chromium / "Bookmarks").string(), auctions,
+                                   {bmtest::Bookmark("Vase", Ebay("73"))});
     const fs::path firefox = dir.path / "firefox" / "abcd.default-release";
     fs::create_directories(firefox);
     ASSERT_TRUE(bmtest::WriteFirefoxPlaces((firefox / "places.sqlite").string(), {}, auctions));
@@ -318,12 +323,14 @@ TEST(CliBookmarkImport, StraightFromChromiumAndFirefoxProfiles)
         Numbers expected;
     } cases[] = {
         {{"--browser", "chromium", "--profile", chromium.string()}, {"71", "72", "73"}},
-        {{"--browser", "chromium", "--profile", chromium.string(), "--folder", "Bookmarks bar/Auctions & Deals"},
+        {{"--browser", "chromium", "--profile", chromium.string(), "--folder",
+          "Bookmarks bar/Auctions & Deals"},
          {"72"}},
-        {{"--browser", "chromium", "--profile", (chromium / "Bookmarks").string(), "--folder", "Bookmarks bar",
-          "--no-recurse"},
+        {{"--browser", "chromium", "--profile", (chromium / "Bookmarks").string(), "--folder",
+          "Bookmarks bar", "--no-recurse"},
          {"71"}},
-        {{"--browser", "firefox", "--profile", firefox.string(), "--folder", "Bookmarks Toolbar"}, {"71", "72"}},
+        {{"--browser", "firefox", "--profile", firefox.string(), "--folder", "Bookmarks Toolbar"},
+         {"71", "72"}},
     };
     int lists = 0;
     for (const auto& c : cases) {
@@ -335,8 +342,8 @@ TEST(CliBookmarkImport, StraightFromChromiumAndFirefoxProfiles)
         EXPECT_EQ(ListedNumbers(dir, list), c.expected) << run.out;
     }
     EXPECT_EQ(ReadFileBytes((firefox / "places.sqlite").string()), places);
-    const CliRun wrong = Lotwarden(dir, {"import", NewList(dir, "wrong.lwd"), "--browser", "chromium", "--profile",
-                                         chromium.string(), "--folder", "Nope"});
+    const CliRun wrong = Lotwarden(dir, {"import", NewList(dir, "wrong.lwd"), "--browser", "chromium",
+                                         "--profile", chromium.string(), "--folder", "Nope"});
     EXPECT_EQ(wrong.status, 1);
     EXPECT_NE(wrong.err.find("no folder \\Nope\\"), std::string::npos) << wrong.err;
 }
@@ -381,9 +388,11 @@ TEST(CliBookmarkExport, NetscapeLinesGoInsideTheChosenFolder)
     // The exported line holds the address as it is, the way the old browsers wrote it.
     const std::string first = "<DT><A HREF=\"" + Ebay("41") + "\" ADD_DATE=\"";
     ASSERT_EQ(inserted.compare(0, first.size(), first), 0) << inserted.substr(0, 200);
-    EXPECT_NE(inserted.find("\" LAST_VISIT=\"0\" LAST_MODIFIED=\"0\">Item #41 (Ebay)</A>\n<DT><A HREF=\"" + Ebay("42")),
+    EXPECT_NE(inserted.find("\" LAST_VISIT=\"0\" LAST_MODIFIED=\"0\">Item #41 (Ebay)</A>\n<DT><A HREF=\"" +
+                            Ebay("42")),
               std::string::npos);
-    EXPECT_NE(inserted.find(">Item #42 (Ebay)</A>\n" + Link(Ebay("300"), "Clock", "            ")), std::string::npos);
+    EXPECT_NE(inserted.find(">Item #42 (Ebay)</A>\n" + Link(Ebay("300"), "Clock", "            ")),
+              std::string::npos);
     // Every line of the file before is still there, in order.
     std::string rest = text;
     for (std::size_t pos = 0; pos < rest.size();) {
@@ -411,12 +420,18 @@ TEST(CliBookmarkCommands, UsageAndFailures)
         int status;
         std::string message;
     } cases[] = {
-        {{"import", list}, 2, "give one of --favorites DIR, --netscape BOOKMARKS or --browser chromium|firefox"},
+        {{"import", list},
+         2,
+         "give one of --favorites DIR, --netscape BOOKMARKS or --browser chromium|firefox"},
         {{"export", list}, 2, "either --favorites DIR or --netscape BOOKMARKS"},
         {{"import", list, "--browser", "opera"}, 2, "--browser is chromium or firefox"},
         {{"import", list, "--browser", "firefox", "--delete"}, 2, "only read"},
-        {{"import", list, "--favorites", favorites, "--profile", favorites}, 2, "--profile goes with --browser"},
-        {{"import", list, "--browser", "chromium", "--profile", missing}, 1, "File \"" + missing + "\" does not exist"},
+        {{"import", list, "--favorites", favorites, "--profile", favorites},
+         2,
+         "--profile goes with --browser"},
+        {{"import", list, "--browser", "chromium", "--profile", missing},
+         1,
+         "File \"" + missing + "\" does not exist"},
         {{"import", list, "--favorites", favorites, "--netscape", bookmarks}, 2, "give one of --favorites"},
         {{"import", list, "--favorites", favorites, "--folder", "A"}, 2, "--folder goes with --netscape"},
         {{"import", list, "--netscape"}, 2, "--netscape needs a value"},
@@ -436,7 +451,7 @@ TEST(CliBookmarkCommands, UsageAndFailures)
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
     }
     EXPECT_EQ(ReadFileBytes(bookmarks), FirefoxBookmarks());
-    const CliRun help = Lotwarden(dir, {"--help"});
+    const CliRun help = Lotwarden(dir, {"help", "import"});
     EXPECT_NE(help.out.find("import FILE --netscape BOOKMARKS [--folder PATH] [--no-recurse] [--delete]"),
               std::string::npos);
     EXPECT_NE(help.out.find("the whole file by default"), std::string::npos);

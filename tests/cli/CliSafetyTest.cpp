@@ -83,7 +83,8 @@ TEST(CliConcurrency, WriterWaitsForTheLockThenFailsWritingNothing)
             const CliRun blocked = Lotwarden(dir, args, "LOTWARDEN_LOCK_WAIT=1");
             EXPECT_EQ(blocked.status, 1) << args[0];
             EXPECT_NE(blocked.err.find("waiting up to 1 s"), std::string::npos) << blocked.err;
-            EXPECT_NE(blocked.err.find("still being changed by another program"), std::string::npos) << blocked.err;
+            EXPECT_NE(blocked.err.find("still being changed by another program"), std::string::npos)
+                << blocked.err;
             EXPECT_EQ(blocked.out, "") << "nothing reported as done";
             EXPECT_EQ(ReadFileBytes(path), before);
         }
@@ -107,8 +108,10 @@ TEST(CliFileKinds, FifoDirectoryReadOnlyAndFailedBackupAreRefusedUntouched)
     ::chmod(readOnly.c_str(), 0444);
     // An item of the old format (version 1): the backup copy is offered.
     const std::string old = dir / "b.lwd";
-    const std::string oldBytes = "\x00\x00\x01\x00\xFF\xFF\x01\x00\x05\x00" "CItem"s + U32(107) + Str("55") + Str("d") +
-                                 U32(1) + U32(0) + U32(1) + U32(0) + U32(0) + U32(0) + std::string(9, '\0');
+    const std::string oldBytes = "\x00\x00\x01\x00\xFF\xFF\x01\x00\x05\x00"
+                                 "CItem"s +
+                                 U32(107) + Str("55") + Str("d") + U32(1) + U32(0) + U32(1) + U32(0) +
+                                 U32(0) + U32(0) + std::string(9, '\0');
     WriteFileBytes(old, oldBytes);
     std::filesystem::create_directory(dir / "b.old"); // the backup cannot be written
 
@@ -119,7 +122,7 @@ TEST(CliFileKinds, FifoDirectoryReadOnlyAndFailedBackupAreRefusedUntouched)
     } cases[] = {
         {{"show", fifo}, "Failed to open document."},
         {{"add", fifo, "--server", "107", "2"}, "not a regular file"},
-        {{"show", folder}, "Failed to open document."},
+        {{"show", folder}, "is a folder, not a watch list"},
         {{"add", folder, "--server", "107", "2"}, "not a regular file"},
         {{"add", readOnly, "--server", "107", "2"}, "read-only"},
         {{"remove", readOnly, "1"}, "read-only"},
@@ -134,7 +137,9 @@ TEST(CliFileKinds, FifoDirectoryReadOnlyAndFailedBackupAreRefusedUntouched)
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
     }
     EXPECT_EQ(ReadFileBytes(readOnly), readOnlyBytes);
-    struct stat st {};
+    struct stat st
+    {
+    };
     ASSERT_EQ(::stat(readOnly.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0444u);
     EXPECT_EQ(ReadFileBytes(old), oldBytes) << "the old-format file is never rewritten without its backup";
@@ -164,7 +169,8 @@ TEST(CliOutput, ControlCharactersAreShownEscapedAndJsonStaysExact)
     const std::string path = dir / "w.lwd";
     SaveList(path, [](CLotwardDoc& doc) {
         doc.AddItem("9\r\nFAKE", FindServer(107));
-        doc.GetItem(0)->description = "\x1B]0;PWNED\x07\x1B[2J\x9B" "1m";
+        doc.GetItem(0)->description = "\x1B]0;PWNED\x07\x1B[2J\x9B"
+                                      "1m";
     });
     const CliRun shown = Lotwarden(dir, {"show", path});
     ASSERT_EQ(shown.status, 0) << shown.err;
@@ -175,7 +181,8 @@ TEST(CliOutput, ControlCharactersAreShownEscapedAndJsonStaysExact)
     const CliRun json = Lotwarden(dir, {"show", path, "--json"});
     ASSERT_EQ(json.status, 0);
     EXPECT_NE(json.out.find("\"itemNumber\": \"9\\r\\nFAKE\""), std::string::npos) << json.out;
-    EXPECT_NE(json.out.find("\"description\": \"\\u001b]0;PWNED\\u0007\\u001b[2J\xE2\x80\xBA" "1m\""),
+    EXPECT_NE(json.out.find("\"description\": \"\\u001b]0;PWNED\\u0007\\u001b[2J\xE2\x80\xBA"
+                            "1m\""),
               std::string::npos)
         << json.out;
 
@@ -193,15 +200,18 @@ TEST(CliInput, TextOutsideWindows1252AndEmptyItemNumbersAreRefused)
     const CliRun japanese = Lotwarden(dir, {"add", path, "--server", "150", "\xE6\x97\xA5\xE6\x9C\xAC"});
     EXPECT_EQ(japanese.status, 1);
     EXPECT_NE(japanese.err.find("\xE6\x97\xA5 (U+65E5)"), std::string::npos) << japanese.err;
-    for (const char* url : {"http://page.auctions.yahoo.com/auction/", "http://page.auctions.yahoo.com/auction/#x",
-                            "http://page.auctions.yahoo.com/auction/\xE2\x82\xAC\xE6\x97\xA5"}) {
+    for (const char* url :
+         {"http://page.auctions.yahoo.com/auction/", "http://page.auctions.yahoo.com/auction/#x",
+          "http://page.auctions.yahoo.com/auction/\xE2\x82\xAC\xE6\x97\xA5"}) {
         EXPECT_EQ(Lotwarden(dir, {"add", path, url}).status, 1) << url;
         EXPECT_EQ(ReadFileBytes(path), before) << url;
     }
     const CliRun fragment = Lotwarden(dir, {"add", path, "http://page.auctions.yahoo.com/auction/57#frag"});
     EXPECT_EQ(fragment.status, 0) << fragment.err;
     EXPECT_EQ(ItemNumbers(dir, path), std::set<std::string>{"57"});
-    const CliRun euro = Lotwarden(dir, {"add", path, "--server", "150", "\xE2\x82\xAC" "5"});
+    const CliRun euro = Lotwarden(dir, {"add", path, "--server", "150",
+                                        "\xE2\x82\xAC"
+                                        "5"});
     EXPECT_EQ(euro.status, 0) << "a character Windows-1252 has is kept: " << euro.err;
 }
 
