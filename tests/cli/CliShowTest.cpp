@@ -20,7 +20,8 @@ std::string Python(const TempDir& dir, const std::string& script, const std::vec
 {
     const std::string file = dir / "check.py";
     WriteFileBytes(file, script);
-    std::string command = "python3 " + Quote(file);
+    // Debian's own interpreter, which the set-up script gives its json schema module.
+    std::string command = "/usr/bin/python3 " + Quote(file);
     for (const std::string& arg : args)
         command += " " + Quote(arg);
     std::FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
