@@ -241,7 +241,8 @@ std::uint16_t CArchiveReader::ReadObjectTag(const char* className)
         // or a hole, into a list that owns its members; the program never writes one.
         if (!isClassReference)
             throw CArchiveException(CArchiveException::kBadIndex, "repeated object reference");
-        if (index >= table.size() || !table[index].isClass)
+        // at(): an index past the table can never be read, whatever the check above lets through.
+        if (index >= table.size() || !table.at(index).isClass)
             throw CArchiveException(CArchiveException::kBadIndex, "bad class index");
         classIndex = index;
     }

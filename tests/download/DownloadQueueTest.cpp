@@ -75,6 +75,10 @@ protected:
         lwsim::Route otherGated = gated;
         otherGated.pattern = "/gated-other";
         table.Add(otherGated);
+        lwsim::Route gatedNotFound = gated;
+        gatedNotFound.pattern = "/gated-notfound";
+        gatedNotFound.response.status = 404;
+        table.Add(gatedNotFound);
 
         lwsim::Route slow = MakeRoute("/slow", "late");
         slow.fault.headerDelayMs = 30000;
@@ -337,11 +341,15 @@ TEST_F(DownloadQueueTest, LimitOfZeroKeepsDownloadsWaitingUntilCancelled)
 
 TEST_F(DownloadQueueTest, CancellingAStuckTransferEndsItWithoutAQuestion)
 {
+    DownloadTuning tuning = GetDownloadTuning();
+    tuning.stallTimeoutSec = 60;
+    SetDownloadTuning(tuning);
     Queue(Url("/slow"));
     ASSERT_TRUE(WaitUntil([&] { return RouteStats("/slow").active == 1; }));
     EXPECT_TRUE(CancelDownloads(nullptr));
-    // The server holds its answer for 30 s; the download must be gone long before.
-    ASSERT_TRUE(probe.WaitFor([&] { return probe.destroyed == 1; }));
+    // The server holds its answer for 30 s and the stall time-out is 60 s: only the cancel
+    // itself can end the transfer within the wait.
+    ASSERT_TRUE(probe.WaitFor([&] { return probe.destroyed == 1; }, std::chrono::seconds(10)));
     EXPECT_EQ(probe.destroyedStatuses[0], 2);
     EXPECT_EQ(probe.errors, 0);
     EXPECT_EQ(probe.downloaded, 0);
@@ -376,10 +384,12 @@ TEST_F(DownloadQueueTest, AbortCancelsEveryDownloadOfTheKind)
     probe.limit = 1;
     probe.otherLimit = 1;
     probe.onError = [](CDownItem&, int) { return 3; };
-    Queue(Url("/notfound"));
+    // The failing download is held in the server until the others are queued behind it.
+    Queue(Url("/gated-notfound"));
     for (int i = 0; i < 3; ++i)
         Queue(Url("/page"));
     Queue<COtherDownload>(Url("/page"));
+    gate.Open();
     ASSERT_TRUE(probe.WaitFor([&] { return probe.destroyed == 5; }));
     EXPECT_EQ(probe.errors, 1);
     EXPECT_EQ(probe.completes, 1) << "only the other kind's download";

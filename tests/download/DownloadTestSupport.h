@@ -44,10 +44,10 @@ struct Probe
     std::function<int(CDownItem&, int call)> onError;
 
     // Waits (at most 30 s, so that a broken engine fails instead of hanging) for `done`.
-    template <typename Pred> bool WaitFor(Pred done)
+    template <typename Pred> bool WaitFor(Pred done, std::chrono::seconds deadline = std::chrono::seconds(30))
     {
         std::unique_lock guard(lock);
-        return changed.wait_for(guard, std::chrono::seconds(30), done);
+        return changed.wait_for(guard, deadline, done);
     }
 };
 

@@ -7,7 +7,8 @@
 
 namespace {
 
-// One item per behaviour; step 1 moves 1001's auction on (new price, new high bidder).
+// One item per behaviour; step 1 moves 1001's auction on (new price, new high bidder) and
+// raises 1008's price alone (same bidder, same bid count).
 const char* const kScenario = R"(
 [ebay-item 1001]
 title = Tin robot & box
@@ -49,6 +50,14 @@ title = Slow page
 seller = slowpoke
 bid = 1 $1.00 someone
 header-delay-ms = 400
+
+[ebay-item 1008]
+title = Brass compass
+first-bid = $5.00
+seller = navigator
+ends = 03/14/00 10:00:00 PST
+bid = 3 $20.00 northstar
+bid = 3 $25.00 northstar
 )";
 
 class RefreshEndToEnd : public RefreshFixture
@@ -96,12 +105,13 @@ TEST_F(RefreshEndToEnd, SecondRefreshMarksExactlyTheChangedItemsUnreadAndNotesTh
 {
     CItem* moving = Add("1001");
     CItem* still = Add("1002");
+    CItem* repriced = Add("1008");
     RunRefresh();
     // The first result brings the first buyer: not a change of buyer.
     EXPECT_EQ(moving->buyerChanged, 0);
     EXPECT_EQ(still->buyerChanged, 0);
-    moving->SetReadState(1);
-    still->SetReadState(1);
+    for (CItem* item : {moving, still, repriced})
+        item->SetReadState(1);
 
     Step();
     doc.RefreshAll();
@@ -113,6 +123,10 @@ TEST_F(RefreshEndToEnd, SecondRefreshMarksExactlyTheChangedItemsUnreadAndNotesTh
     EXPECT_EQ(still->currentPrice, "$610.00");
     EXPECT_EQ(still->readState, 1);
     EXPECT_EQ(still->buyerChanged, 0);
+    // A new price alone is news.
+    EXPECT_EQ(repriced->currentPrice, "$25.00");
+    EXPECT_EQ(repriced->readState, 0);
+    EXPECT_EQ(repriced->buyerChanged, 0);
     // Every successful refresh redraws its row, changed or not (the retrieval date moved).
     EXPECT_EQ(hints.Count(kHintItemChanged, still), 2);
 }

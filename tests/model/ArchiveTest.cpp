@@ -170,6 +170,8 @@ TEST(ModelArchiveTags, DamagedTagsAreRefused)
         {"wrong class in list", column, "CItem", CArchiveException::kBadClass},
         {"container class as element", "\xFF\xFF\x01\x00\x09\x00" "CItemList"s, "CItem", CArchiveException::kBadClass},
         {"class index beyond table", column + "\x07\x80", "CColumnInfo", CArchiveException::kBadIndex},
+        {"class index equal to the table's size", column + "\x03\x80", "CColumnInfo",
+         CArchiveException::kBadIndex},
         {"class index naming an object", column + "\x02\x80", "CColumnInfo", CArchiveException::kBadIndex},
         {"class index 0", "\x00\x80"s, "CColumnInfo", CArchiveException::kBadIndex},
         {"null object", "\x00\x00"s, "CColumnInfo", CArchiveException::kBadIndex},

@@ -444,6 +444,26 @@ TEST(ModelSave, KeepsTheFileModeOfTheFileItReplaces)
                   std::filesystem::perms::group_read);
 }
 
+TEST(ModelSave, ThroughASymbolicLinkWritesItsTargetAndKeepsTheLink)
+{
+    TempDir dir;
+    std::filesystem::create_directory(dir / "real");
+    const std::string target = dir / "real/list.lwd";
+    const std::string link = dir / "link.lwd";
+    CLotwardDoc doc;
+    doc.OnNewDocument();
+    ASSERT_TRUE(doc.OnSaveDocument(target));
+    std::filesystem::create_symlink(target, link);
+
+    ASSERT_TRUE(doc.OnOpenDocument(link));
+    doc.AddItem("1", &ServerA());
+    ASSERT_TRUE(doc.OnSaveDocument(link));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    CLotwardDoc reread;
+    ASSERT_TRUE(reread.OnOpenDocument(target));
+    EXPECT_EQ(reread.GetItemCount(), 1);
+}
+
 // The desktop program asks before saving over a file that another program saved since it was
 // read; a copy written elsewhere (File > Send) does not move what the document follows.
 TEST(ModelDocument, NoticesAFileSavedByAnotherProgramSinceItWasRead)

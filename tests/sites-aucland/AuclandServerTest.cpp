@@ -130,6 +130,25 @@ TEST_F(AuclandTest, NoBidsNeedsNoSecondPage)
     }
 }
 
+// The high bid is a price some buyer offered, not the price the seller started from.
+TEST_F(AuclandTest, ABuyerWithoutAStartingPriceLeavesTheInitialPriceUnknown)
+{
+    CAuctionServer& server = Aucland(151);
+    std::string page = Page("fr_bids.html");
+    const std::size_t label = page.find("Prix de d\xE9part");
+    ASSERT_NE(label, std::string::npos);
+    const std::size_t lineStart = page.rfind('\n', label);
+    page.erase(lineStart, page.find('\n', label) - lineStart);
+    CItemInfo info;
+    std::string url = server.GetItemUrl("4711");
+    bool fetchAgain = false;
+    ASSERT_EQ(Parse(server, page, info, url, fetchAgain, 0), 0);
+    ASSERT_EQ(Parse(server, Page("fr_history.html"), info, url, fetchAgain, 1), 0);
+    EXPECT_EQ(info.currentPrice, "2 000,00 FF");
+    EXPECT_EQ(info.initialPrice, "");
+    EXPECT_EQ(info.foundFlags & kFoundInitialPrice, 0u);
+}
+
 TEST_F(AuclandTest, ClosedTextFinishesTheAuctionWithoutEndDate)
 {
     CAuctionServer& server = Aucland(151);

@@ -145,6 +145,8 @@ TEST_F(EbayPages, CountsAndDatesReadAsTheSiteWritesThem)
          WallClock(2000, 3, 12, 18, 30, 0), kFoundEndDate},
         {"Quantity\n<b>n/a</b>\n# of bids\n<b></b>\nEnds\n<font>Dec-31-99 23:59:59</font>\n", 0, 0,
          WallClock(1999, 12, 31, 23, 59, 59), kFoundEndDate},
+        {"Quantity\n<b>3</b>\nEnds\n<font>03/05/00, 18:30:00 PST</font>\n", 3, 0,
+         WallClock(2000, 3, 5, 18, 30, 0), kFoundEndDate},
         {"Quantity\n<b>2</b>\nEnds\n<font>Mar-12, 2000</font>\n", 2, 0, 0, 0},
     };
     for (const Case& c : cases) {
