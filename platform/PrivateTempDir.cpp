@@ -95,6 +95,9 @@ void Join(const std::string& dir)
 // saves a failed creation for every live download when thousands are queued.
 std::mutex numbersLock;
 std::map<std::string, std::set<long>> numbersInUse;
+// Set once an interrupted program has removed its files: a download thread still running until
+// the process ends must not leave a new one behind.
+bool numberedFilesClosed = false;
 
 constexpr long kMaxNumber = 10'000'000;
 
@@ -133,6 +136,8 @@ std::string CreateNumberedTempFile(const std::string& prefix)
     const std::string base = dir + prefix;
 
     std::lock_guard guard(numbersLock);
+    if (numberedFilesClosed)
+        return {};
     std::set<long>& used = numbersInUse[base];
     auto next = used.begin();
     for (long n = 0; n < kMaxNumber; ++n) {
@@ -199,6 +204,7 @@ std::string CreateNamedTempFile(const std::string& name)
 void RemoveAllNumberedTempFiles()
 {
     std::lock_guard guard(numbersLock);
+    numberedFilesClosed = true;
     for (const auto& [base, numbers] : numbersInUse)
         for (long number : numbers)
             unlink((base + std::to_string(number)).c_str());

@@ -29,5 +29,5 @@ void RemoveNumberedTempFile(const std::string& path);
 std::string CreateNamedTempFile(const std::string& name);
 
 // Deletes every file that CreateNumberedTempFile handed out in this process and that is still
-// there; called when the program is interrupted.
+// there, and hands out no more; called when the program is interrupted.
 void RemoveAllNumberedTempFiles();
