@@ -72,6 +72,11 @@ std::vector<TokensEntry> tokenTables;
 std::shared_ptr<ApiTokens> TokensFor(RouteTable& table)
 {
     std::lock_guard guard(tokensLock);
+    // A table at the address of an earlier one that is gone has no token route yet.
+    const auto& routes = table.Routes();
+    const bool hasRoute =
+        std::any_of(routes.begin(), routes.end(), [](const Route& r) { return r.pattern == kTokenPath; });
+    std::erase_if(tokenTables, [&](const TokensEntry& entry) { return entry.table == &table && !hasRoute; });
     for (const TokensEntry& entry : tokenTables)
         if (entry.table == &table)
             return entry.tokens;
