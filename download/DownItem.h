@@ -38,6 +38,8 @@ public:
     // The last answer: its HTTP status (0 when none came) and Retry-After in seconds (-1: none).
     long httpStatus = 0;
     long retryAfterSeconds = -1;
+    // A wait before the request is sent (a server's Retry-After); a cancel ends it at once.
+    long delayBeforeRequestMs = 0;
 
     // Called on the transfer thread before each request (a retry included); false fails the
     // transfer with status 1 and sends nothing.

@@ -397,6 +397,12 @@ int Transfer(CDownItem* download, SessionPtr& session)
             session->closed = true;
     }
 
+    if (download->delayBeforeRequestMs > 0) {
+        Pause(*session, download->delayBeforeRequestMs);
+        if (session->closed)
+            return 2;
+    }
+
     FileHandle file;
     file.fd = open(download->localFile.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (file.fd < 0)

@@ -47,6 +47,7 @@ int CDownAuctionItemInfo::OnError()
 {
     if (item.load() == nullptr)
         return IItemDownloadOwner::kIgnore;
+    delayBeforeRequestMs = 0;
     if (server != nullptr && server->RetryQuietly(*this))
         return IItemDownloadOwner::kRetry;
     const int answer = owner.AskAbortRetryIgnore(ErrorMessage());

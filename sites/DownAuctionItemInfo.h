@@ -34,6 +34,7 @@ public:
     // token was already renewed for this download.
     std::string credential;
     bool credentialRenewed = false;
+    int quietRetries = 0; // requests sent again after a busy or failing server
 
     int OnDownloaded(bool& fetchAgain) override;
     int OnError() override;

@@ -7,13 +7,15 @@
 #include <curl/curl.h>
 #include <nlohmann/json.hpp>
 
-#include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <utility>
 
 #include <fcntl.h>
-#include <sys/stat.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace {
@@ -23,6 +25,7 @@ constexpr const char* kTokenBody =
     "grant_type=client_credentials&scope=https%3A%2F%2Fapi.ebay.com%2Foauth%2Fapi_scope";
 constexpr std::size_t kMaxTokenAnswer = 64 * 1024;
 constexpr std::time_t kRenewBefore = 60; // seconds before expiry when a kept token is replaced
+constexpr long kDefaultCallsPerDay = 5000;
 
 std::string Trimmed(std::string text)
 {
@@ -83,9 +86,8 @@ std::string EbayApiKeysPath()
     return SettingsDirectory() + "/ebay-keys";
 }
 
-bool LoadEbayApiKeys(EbayApiKeys& keys, std::string& warning)
+bool LoadEbayApiKeys(EbayApiKeys& keys)
 {
-    warning.clear();
     const char* id = std::getenv("LOTWARDEN_EBAY_CLIENT_ID");
     const char* secret = std::getenv("LOTWARDEN_EBAY_CLIENT_SECRET");
     if (id != nullptr && *id != '\0' && secret != nullptr && *secret != '\0') {
@@ -110,35 +112,63 @@ bool LoadEbayApiKeys(EbayApiKeys& keys, std::string& warning)
     }
     if (read.clientId.empty() || read.clientSecret.empty())
         return false;
-    struct stat st
-    {
-    };
-    if (stat(path.c_str(), &st) == 0 && (st.st_mode & 077) != 0)
-        warning = FormatText(LoadResString(210), {path, path});
     keys = std::move(read);
     return true;
 }
 
-bool SaveEbayApiKeys(const EbayApiKeys& keys, std::string& error)
+bool SpendEbayApiCall(const EbayApiKeys& keys, std::string& failure)
 {
-    const std::string path = EbayApiKeysPath();
-    const std::string fresh = path + ".new";
-    mkdir(SettingsDirectory().c_str(), 0700);
-    unlink(fresh.c_str());
-    const int fd = open(fresh.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        error = "cannot create " + fresh;
-        return false;
+    long perDay = kDefaultCallsPerDay;
+    if (const char* configured = std::getenv("LOTWARDEN_EBAY_CALLS_PER_DAY"); configured && *configured) {
+        char* end = nullptr;
+        const long value = std::strtol(configured, &end, 10);
+        if (end != nullptr && *end == '\0' && value >= 0)
+            perDay = value;
     }
-    const std::string text = "client-id=" + keys.clientId + "\nclient-secret=" + keys.clientSecret + "\n";
-    const bool written =
-        write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) && fsync(fd) == 0;
-    if (close(fd) != 0 || !written || std::rename(fresh.c_str(), path.c_str()) != 0) {
-        unlink(fresh.c_str());
-        error = "cannot write " + path;
-        return false;
+    char today[16];
+    const std::time_t now = std::time(nullptr);
+    std::tm fields{};
+    gmtime_r(&now, &fields);
+    std::strftime(today, sizeof today, "%Y-%m-%d", &fields);
+
+    std::error_code ignored;
+    std::filesystem::create_directories(SettingsDirectory(), ignored);
+    const std::string path = SettingsDirectory() + "/ebay-calls";
+    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0 || flock(fd, LOCK_EX) != 0) {
+        if (fd >= 0)
+            close(fd);
+        return true; // a count that cannot be kept does not stop the refresh
     }
-    return true;
+    // One line a keyset: "DAY CLIENT-ID COUNT"; other days' lines are dropped.
+    std::string text;
+    char chunk[4096];
+    for (ssize_t n; (n = read(fd, chunk, sizeof chunk)) > 0 && text.size() < 1 << 20;)
+        text.append(chunk, static_cast<std::size_t>(n));
+    std::string kept;
+    long used = 0;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream fieldsOf(line);
+        std::string day, id;
+        long count = 0;
+        if (!(fieldsOf >> day >> id >> count) || day != today)
+            continue;
+        if (id == keys.clientId)
+            used = count;
+        else
+            kept += line + "\n";
+    }
+    const bool allowed = used < perDay;
+    if (allowed)
+        ++used;
+    kept += std::string(today) + " " + keys.clientId + " " + std::to_string(used) + "\n";
+    if (ftruncate(fd, 0) == 0)
+        (void)!pwrite(fd, kept.data(), kept.size(), 0);
+    close(fd); // lets the lock go
+    if (!allowed)
+        failure = FormatText(LoadResString(210), {std::to_string(perDay)});
+    return allowed;
 }
 
 std::string LiveUserAgent()

@@ -15,11 +15,13 @@ struct EbayApiKeys
 // SettingsDirectory() + "/ebay-keys": two lines, "client-id=..." and "client-secret=...".
 std::string EbayApiKeysPath();
 // LOTWARDEN_EBAY_CLIENT_ID and LOTWARDEN_EBAY_CLIENT_SECRET when both are set, else the keys
-// file. False when neither gives both keys. A keys file that others may read is still used;
-// `warning` then says so in one line (else it is left empty).
-bool LoadEbayApiKeys(EbayApiKeys& keys, std::string& warning);
-// Writes the keys file with mode 0600 (through a new file renamed over the old one).
-bool SaveEbayApiKeys(const EbayApiKeys& keys, std::string& error);
+// file. False when neither gives both keys.
+bool LoadEbayApiKeys(EbayApiKeys& keys);
+
+// Counts one API call of `keys` against the day's budget (UTC days), shared by every Lotwarden
+// program through SettingsDirectory() + "/ebay-calls". The budget is 5,000 calls a day, or
+// LOTWARDEN_EBAY_CALLS_PER_DAY. False, with the reason for the user, once it is spent.
+bool SpendEbayApiCall(const EbayApiKeys& keys, std::string& failure);
 
 // "Lotwarden/<version> (+<home page>)": what live hosts see of us.
 std::string LiveUserAgent();

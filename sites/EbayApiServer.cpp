@@ -12,11 +12,15 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <mutex>
+#include <random>
 
 namespace {
 
 constexpr const char* kDefaultApiUrl = "https://api.ebay.com";
 constexpr std::size_t kMaxItemNumber = 19; // eBay's item numbers have 12 digits today
+constexpr int kQuietRetries = 3;
+constexpr long kMaxWaitSeconds = 300;
 
 bool AllDigits(const std::string& text)
 {
@@ -202,11 +206,12 @@ std::string CEbayApiServer::FormatPrice(const std::string& value, const std::str
 bool CEbayApiServer::PrepareRequest(CDownAuctionItemInfo& download, std::string& failure)
 {
     EbayApiKeys keys;
-    std::string warning;
-    if (!LoadEbayApiKeys(keys, warning)) {
+    if (!LoadEbayApiKeys(keys)) {
         failure = FormatText(LoadResString(220), {EbayApiKeysPath()});
         return false;
     }
+    if (!SpendEbayApiCall(keys, failure))
+        return false;
     std::string token;
     if (!TheEbayApiTokens().Get(ApiBaseUrl(), keys, token, failure))
         return false;
@@ -227,7 +232,26 @@ bool CEbayApiServer::RetryQuietly(CDownAuctionItemInfo& download)
         download.credentialRenewed = true;
         return true;
     }
-    return false;
+    // A busy (429) or failing (5xx) server is asked again a few times, after the wait it names
+    // or else after a doubling back-off, with up to a quarter more so that many items do not
+    // come back at the same moment.
+    const bool busy =
+        download.httpStatus == 429 || (download.httpStatus >= 500 && download.httpStatus <= 599);
+    if (!busy || download.quietRetries >= kQuietRetries)
+        return false;
+    const long seconds = download.retryAfterSeconds >= 0
+                             ? std::min(download.retryAfterSeconds, kMaxWaitSeconds)
+                             : 1L << download.quietRetries;
+    static std::mutex jitterLock;
+    static std::minstd_rand jitter(std::random_device{}());
+    long extraMs = 0;
+    {
+        std::lock_guard guard(jitterLock);
+        extraMs = static_cast<long>(jitter() % static_cast<unsigned long>(seconds * 250 + 1));
+    }
+    download.delayBeforeRequestMs = seconds * 1000 + extraMs;
+    ++download.quietRetries;
+    return true;
 }
 
 int CEbayApiServer::ReadDownload(CDownAuctionItemInfo& download, bool& fetchAgain)

@@ -51,6 +51,7 @@ body = {"title": "cut
 
 [ebay-api-item 456789012345]
 page = not-found
+
 )";
 
 struct RunResult
@@ -73,14 +74,21 @@ protected:
         dir = std::filesystem::temp_directory_path() / ("lw-ebay-api-" + std::to_string(getpid()));
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
-        lwsim::RouteTable table;
-        std::string error;
-        ASSERT_TRUE(lwsim::LoadScenarioText(kScenario, ".", "test", table, error)) << error;
-        server = std::make_unique<lwsim::Server>(std::move(table));
-        ASSERT_TRUE(server->Start(error)) << error;
+        StartSimulator(kScenario);
         list = (dir / "list.lwd").string();
         ASSERT_EQ(Run("new '" + list + "'").exitCode, 0);
     }
+    void StartSimulator(const char* scenario)
+    {
+        if (server)
+            server->Stop();
+        lwsim::RouteTable table;
+        std::string error;
+        ASSERT_TRUE(lwsim::LoadScenarioText(scenario, ".", "test", table, error)) << error;
+        server = std::make_unique<lwsim::Server>(std::move(table));
+        ASSERT_TRUE(server->Start(error)) << error;
+    }
+
     void TearDown() override
     {
         server->Stop();
@@ -89,8 +97,9 @@ protected:
 
     RunResult Run(const std::string& args)
     {
-        const std::string command = "LOTWARDEN_EBAY_API_URL='" + server->BaseUrl() + "' " + keys +
-                                    " http_proxy= https_proxy= LOTWARDEN_TMPDIR='" + (dir / "tmp").string() +
+        const std::string command = "LOTWARDEN_EBAY_API_URL='" + server->BaseUrl() + "' " + keys + " " +
+                                    budget + " XDG_CONFIG_HOME='" + (dir / "config").string() +
+                                    "' http_proxy= https_proxy= LOTWARDEN_TMPDIR='" + (dir / "tmp").string() +
                                     "' '" LW_BIN_DIR "/lotwarden' " + args + " 2>&1";
         RunResult result;
         FILE* pipe = popen(command.c_str(), "r");
@@ -137,6 +146,7 @@ protected:
     std::filesystem::path dir;
     std::string list;
     std::string keys = "LOTWARDEN_EBAY_CLIENT_ID=my-app LOTWARDEN_EBAY_CLIENT_SECRET=my-cert";
+    std::string budget = "LOTWARDEN_EBAY_CALLS_PER_DAY=";
     std::unique_ptr<lwsim::Server> server;
 };
 
@@ -218,6 +228,58 @@ TEST_F(EbayApiRefresh, BadAnswersAndMissingKeysFailTheItemWithTheReason)
     EXPECT_NE(keyless.output.find("No eBay developer keys are set"), std::string::npos) << keyless.output;
     EXPECT_NE(keyless.output.find("developer.ebay.com"), std::string::npos);
     EXPECT_EQ(Requests("/identity/v1/oauth2/token"), 1); // the keyless run asked for nothing
+}
+
+TEST_F(EbayApiRefresh, ABusyServerIsAskedAgainAfterTheWaitItNames)
+{
+    StartSimulator(R"(
+[ebay-api-token]
+client-id = my-app
+client-secret = my-cert
+
+[ebay-api-item 567890123456]
+title = Busy lot
+busy-first = 1
+busy-wait = 1
+
+[ebay-api-item 678901234567]
+title = Always busy
+busy-first = 100
+busy-wait = 0
+)");
+    ASSERT_EQ(Run("add '" + list + "' --server 201 567890123456").exitCode, 0);
+    ASSERT_EQ(Run("add '" + list + "' --server 201 678901234567").exitCode, 0);
+    RunResult run = Run("refresh '" + list + "' --on-error ignore");
+    EXPECT_EQ(run.exitCode, 3) << run.output;
+    // The first 429 is waited out quietly and the second call answers.
+    EXPECT_EQ(run.output.find("Error retrieving Item #567890123456"), std::string::npos) << run.output;
+    EXPECT_EQ(Requests("/buy/browse/v1/item/get_item_by_legacy_id?legacy_item_id=567890123456"), 2);
+    // A server that stays busy is asked three more times, then the user hears of it once.
+    EXPECT_EQ(Requests("/buy/browse/v1/item/get_item_by_legacy_id?legacy_item_id=678901234567"), 4);
+    EXPECT_NE(run.output.find("Failed #678901234567"), std::string::npos) << run.output;
+    EXPECT_EQ(Items()[0]["description"], "Busy lot");
+}
+
+TEST_F(EbayApiRefresh, TheDaysCallBudgetHoldsAcrossRuns)
+{
+    budget = "LOTWARDEN_EBAY_CALLS_PER_DAY=2";
+    ASSERT_EQ(Run("add '" + list +
+                  "' https://www.ebay.com/itm/123456789012 https://www.ebay.co.uk/itm/234567890123")
+                  .exitCode,
+              0);
+    ASSERT_EQ(Run("add '" + list + "' --server 203 123456789012").exitCode, 0);
+    RunResult first = Run("refresh '" + list + "' --on-error ignore");
+    EXPECT_EQ(first.exitCode, 3) << first.output;
+    EXPECT_NE(first.output.find("2 refreshed, 1 failed"), std::string::npos) << first.output;
+    EXPECT_NE(first.output.find("budget of 2 eBay calls is spent"), std::string::npos) << first.output;
+    // The next program run counts on from the same day's calls.
+    RunResult second = Run("refresh '" + list + "' --on-error ignore");
+    EXPECT_EQ(second.exitCode, 3) << second.output;
+    EXPECT_NE(second.output.find("\n0 refreshed, "), std::string::npos)
+        << second.output; // the ended item rests
+    EXPECT_EQ(Requests("/buy/browse/v1/item/get_item_by_legacy_id?legacy_item_id=123456789012") +
+                  Requests("/buy/browse/v1/item/get_item_by_legacy_id?legacy_item_id=234567890123"),
+              2);
 }
 
 } // namespace

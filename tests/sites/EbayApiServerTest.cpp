@@ -4,8 +4,15 @@
 #include "sites/EbayApiServer.h"
 
 #include "core/StringTable.h"
+#include "sites/EbayApiAccess.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include <unistd.h>
 
 namespace {
 
@@ -142,6 +149,55 @@ TEST(EbayApiRows, TheApiAddressFollowsTheEnvironment)
     EXPECT_EQ(server->GetPageUrl("123"),
               "http://127.0.0.1:8080/buy/browse/v1/item/get_item_by_legacy_id?legacy_item_id=123");
     unsetenv("LOTWARDEN_EBAY_API_URL");
+}
+
+TEST(EbayApiKeys, TheEnvironmentBeforeThePrivateFile)
+{
+    const std::filesystem::path home =
+        std::filesystem::temp_directory_path() / ("lw-ebay-keys-" + std::to_string(getpid()));
+    setenv("XDG_CONFIG_HOME", home.c_str(), 1);
+    std::filesystem::create_directories(home / "Ashgrove");
+    const auto writeFile = [&](const char* text) { std::ofstream(EbayApiKeysPath()) << text; };
+    struct Case
+    {
+        const char* name;
+        const char* file;   // nullptr: no file
+        const char* id;     // LOTWARDEN_EBAY_CLIENT_ID, nullptr: unset
+        const char* secret; // LOTWARDEN_EBAY_CLIENT_SECRET
+        bool found;
+        const char* wantId;
+        const char* wantSecret;
+    };
+    const Case cases[] = {
+        {"nothing", nullptr, nullptr, nullptr, false, "", ""},
+        {"file", "# my keyset\nclient-id = App-1\nclient-secret=Cert-1 \n", nullptr, nullptr, true, "App-1",
+         "Cert-1"},
+        {"environment wins", "client-id=App-1\nclient-secret=Cert-1\n", "App-2", "Cert-2", true, "App-2",
+         "Cert-2"},
+        {"half an environment", "client-id=App-1\nclient-secret=Cert-1\n", "App-2", "", true, "App-1",
+         "Cert-1"},
+        {"file without secret", "client-id=App-1\n", nullptr, nullptr, false, "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(EbayApiKeysPath());
+        if (c.file != nullptr)
+            writeFile(c.file);
+        for (auto [name, value] : {std::pair{"LOTWARDEN_EBAY_CLIENT_ID", c.id},
+                                   std::pair{"LOTWARDEN_EBAY_CLIENT_SECRET", c.secret}}) {
+            if (value != nullptr)
+                setenv(name, value, 1);
+            else
+                unsetenv(name);
+        }
+        EbayApiKeys keys;
+        EXPECT_EQ(LoadEbayApiKeys(keys), c.found);
+        EXPECT_EQ(keys.clientId, c.wantId);
+        EXPECT_EQ(keys.clientSecret, c.wantSecret);
+    }
+    unsetenv("LOTWARDEN_EBAY_CLIENT_ID");
+    unsetenv("LOTWARDEN_EBAY_CLIENT_SECRET");
+    std::filesystem::remove_all(home);
 }
 
 } // namespace

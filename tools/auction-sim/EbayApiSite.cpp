@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -175,6 +176,10 @@ bool BuildItem(const ScenarioSection& section, RouteTable& table, std::string& e
             item.*(text->second) = value;
         else if (key == "ends-in" && ToNumber(value, seconds))
             item.ends = IsoTime(std::time(nullptr) + seconds);
+        else if (key == "busy-first" && ToNumber(value, item.busyFirst) && item.busyFirst >= 0)
+            continue;
+        else if (key == "busy-wait" && ToNumber(value, item.busyWait) && item.busyWait >= 0)
+            continue;
         else if (!ApplyRouteKey(key, value, section.baseDir, route, error))
             return false;
     }
@@ -189,9 +194,15 @@ bool BuildItem(const ScenarioSection& section, RouteTable& table, std::string& e
     std::shared_ptr<StepWorld> world = StepWorldFor(table, "/__ebay-api");
     world->AddItem(item.itemNumber);
     route.pattern = std::string(kItemPath) + item.itemNumber;
-    route.handler = [shared, tokens, world](const Request& request, Response& response) {
+    auto calls = std::make_shared<std::atomic<long>>(0);
+    route.handler = [shared, tokens, world, calls](const Request& request, Response& response) {
         if (!tokens->Accept(request)) {
             JsonAnswer(response, 401, ErrorList(1001, "Invalid access token"));
+            return true;
+        }
+        if (++*calls <= shared->busyFirst) {
+            JsonAnswer(response, 429, ErrorList(2001, "Too many requests."));
+            response.headers.emplace_back("Retry-After", std::to_string(shared->busyWait));
             return true;
         }
         const std::string* market = request.Header("x-ebay-c-marketplace-id");

@@ -22,6 +22,8 @@
 //   ends = 2026-12-10T18:00:00.000Z  (or ends-in = SECONDS from loading; negative: ended)
 //   description = Winds up and walks
 //   page = item | not-found
+//   busy-first = 0                   (the first N calls answer 429 with Retry-After: busy-wait)
+//   busy-wait = 1
 //
 // Every key of a [route] section applies too (status, header, body, truncate-after, body-size,
 // header-delay-ms ...): a section with its own body answers that body (malformed JSON, say).
@@ -51,6 +53,8 @@ struct EbayApiItem
     std::string created = "2026-01-01T00:00:00.000Z";
     std::string ends = "2036-01-01T00:00:00.000Z";
     std::string description;
+    long busyFirst = 0;
+    long busyWait = 1;
 };
 
 // The item's JSON after `step` steps, shaped like the Browse API's item.
