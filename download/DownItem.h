@@ -4,6 +4,7 @@
 
 #include <string>
 #include <thread>
+#include <vector>
 
 class CItem;
 class IProxyCredentialsProvider;
@@ -19,7 +20,8 @@ public:
 
     std::string url;
     std::string localFile;
-    int downloadStatus = 0; // 0 ok, 1 not started, 2 network failure, 3 HTTP failure; then OnDownloaded's result
+    int downloadStatus =
+        0; // 0 ok, 1 not started, 2 network failure, 3 HTTP failure; then OnDownloaded's result
     std::thread workerThread;
     CurlSession* session = nullptr; // guarded by the queue lock
     bool cancelRequested = false;   // guarded by the queue lock
@@ -29,6 +31,19 @@ public:
     // Asked when a proxy wants credentials that the engine does not know yet; not owned, may
     // be null (the transfer then fails with status 3).
     IProxyCredentialsProvider* proxyCredentials = nullptr;
+    // Sent with the request: extra header lines ("Name: value") and, for live hosts, the user
+    // agent (empty: the engine's own). PrepareRequest may set them before each request.
+    std::vector<std::string> requestHeaders;
+    std::string userAgent;
+    // The last answer: its HTTP status (0 when none came) and Retry-After in seconds (-1: none).
+    long httpStatus = 0;
+    long retryAfterSeconds = -1;
+    // A wait before the request is sent (a server's Retry-After); a cancel ends it at once.
+    long delayBeforeRequestMs = 0;
+
+    // Called on the transfer thread before each request (a retry included); false fails the
+    // transfer with status 1 and sends nothing.
+    virtual bool PrepareRequest() { return true; }
 
     // Called on the scheduler thread.
     virtual int OnDownloaded(bool& fetchAgain) = 0;

@@ -10,16 +10,21 @@
 #include "download/ProxyCredentials.h"
 #include "download/QueueInternal.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <ctime>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include <fcntl.h>
+#include <strings.h>
 #include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -80,6 +85,7 @@ struct TransferContext
     std::int64_t maxBytes = 0;
     bool tooLarge = false;
     bool writeFailed = false;
+    long retryAfter = -1; // the current answer's Retry-After in seconds
     // Held while a request is sent again with proxy credentials; let go as soon as its answer's
     // headers are in, so that the next transfer may ask while this body is still arriving.
     std::unique_lock<std::mutex>* dialog = nullptr;
@@ -125,10 +131,30 @@ size_t WriteBody(char* data, size_t size, size_t count, void* user)
     return length;
 }
 
+// Retry-After as seconds from now: delta-seconds or an HTTP date; -1 when unreadable.
+long RetryAfterSeconds(std::string value)
+{
+    while (!value.empty() && (value.back() == '\r' || value.back() == '\n' || value.back() == ' '))
+        value.pop_back();
+    value.erase(0, std::min(value.find_first_not_of(' '), value.size()));
+    if (!value.empty() && value.find_first_not_of("0123456789") == std::string::npos)
+        return value.size() > 9 ? 999999999L : std::stol(value);
+    const time_t when = curl_getdate(value.c_str(), nullptr);
+    if (when < 0)
+        return -1;
+    const time_t now = time(nullptr);
+    return when > now ? static_cast<long>(when - now) : 0L;
+}
+
 size_t ReadHeader(char* data, size_t size, size_t count, void* user)
 {
     auto* context = static_cast<TransferContext*>(user);
     const size_t length = size * count;
+    const std::string_view line(data, length);
+    if (line.starts_with("HTTP/"))
+        context->retryAfter = -1; // a new answer (after a redirect or a proxy's 407)
+    else if (line.size() > 12 && strncasecmp(data, "Retry-After:", 12) == 0)
+        context->retryAfter = RetryAfterSeconds(std::string(line.substr(12)));
     const bool blankLine = length <= 2 && (length == 0 || data[0] == '\r' || data[0] == '\n');
     if (blankLine && context->dialog && context->dialog->owns_lock()) {
         const long code = ResponseCode(context->session->easy);
@@ -318,13 +344,13 @@ struct FileHandle
     }
 };
 
-bool Configure(CURL* easy, const std::string& url, const DownloadTuning& tuning,
+bool Configure(CURL* easy, const std::string& url, const std::string& userAgent, const DownloadTuning& tuning,
                TransferContext& context, CurlSession& session, curl_slist* headers)
 {
     bool ok = true;
     auto set = [&](CURLoption option, auto value) { ok = ok && curl_easy_setopt(easy, option, value) == CURLE_OK; };
     set(CURLOPT_URL, url.c_str());
-    set(CURLOPT_USERAGENT, kUserAgent);
+    set(CURLOPT_USERAGENT, userAgent.empty() ? kUserAgent : userAgent.c_str());
     set(CURLOPT_PROTOCOLS_STR, "http,https");
     set(CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     set(CURLOPT_FOLLOWLOCATION, 1L);
@@ -346,6 +372,10 @@ bool Configure(CURL* easy, const std::string& url, const DownloadTuning& tuning,
 
 int Transfer(CDownItem* download, SessionPtr& session)
 {
+    download->httpStatus = 0;
+    download->retryAfterSeconds = -1;
+    if (!download->PrepareRequest())
+        return 1;
     const std::string url = download->url;
     std::string scheme;
     if (!CheckUrl(url, scheme))
@@ -367,6 +397,12 @@ int Transfer(CDownItem* download, SessionPtr& session)
             session->closed = true;
     }
 
+    if (download->delayBeforeRequestMs > 0) {
+        Pause(*session, download->delayBeforeRequestMs);
+        if (session->closed)
+            return 2;
+    }
+
     FileHandle file;
     file.fd = open(download->localFile.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (file.fd < 0)
@@ -379,13 +415,15 @@ int Transfer(CDownItem* download, SessionPtr& session)
 
     HeaderList headers;
     // Always from the server: neither a proxy nor any cache on the way may answer for it.
-    for (const char* header : {"Cache-Control: no-cache", "Pragma: no-cache"}) {
-        curl_slist* grown = curl_slist_append(headers.list, header);
+    std::vector<std::string> lines = {"Cache-Control: no-cache", "Pragma: no-cache"};
+    lines.insert(lines.end(), download->requestHeaders.begin(), download->requestHeaders.end());
+    for (const std::string& header : lines) {
+        curl_slist* grown = curl_slist_append(headers.list, header.c_str());
         if (!grown)
             return 1;
         headers.list = grown;
     }
-    if (!Configure(session->easy, url, tuning, context, *session, headers.list))
+    if (!Configure(session->easy, url, download->userAgent, tuning, context, *session, headers.list))
         return 1;
     // Credentials already given for this proxy go with the first request.
     const std::string proxy = ProxyFor(scheme);
@@ -426,6 +464,8 @@ int Transfer(CDownItem* download, SessionPtr& session)
         code = result == CURLE_OK ? ResponseCode(session->easy) : 0;
     }
 
+    download->httpStatus = code;
+    download->retryAfterSeconds = context.retryAfter;
     if (context.tooLarge || context.writeFailed)
         return 3;
     if (result != CURLE_OK)

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+class CDownAuctionItemInfo;
 class CItem;
 class IItemDownloadOwner;
 
@@ -63,6 +64,15 @@ public:
     // no item: false, and *itemNumber is left alone.
     static bool TakeItemNumber(std::string tail, std::string* itemNumber, bool cutAtQuery = true);
     virtual std::string GetSearchBase(bool searchDescriptions);
+    // Sites read through an API: what a request needs beyond its URL (headers, a token fetched
+    // now), called on the transfer thread before every request. False fails the download
+    // without sending it, `failure` saying why. Base: nothing to add.
+    virtual bool PrepareRequest(CDownAuctionItemInfo& download, std::string& failure);
+    // Whether a failed request is sent again without asking the user (a renewed token, a
+    // server's Retry-After). Base: never.
+    virtual bool RetryQuietly(CDownAuctionItemInfo& download);
+    // Reads a finished download into download.info; 0 on success. Base: ParsePage of the page.
+    virtual int ReadDownload(CDownAuctionItemInfo& download, bool& fetchAgain);
 
     // Reads a downloaded page file into `info`; 0 on success, 1 on failure.
     int ParsePage(const std::string& localFile, CItemInfo& info, std::string& url, bool& fetchAgain,

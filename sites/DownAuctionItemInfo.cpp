@@ -8,7 +8,8 @@
 
 CDownAuctionItemInfo::CDownAuctionItemInfo(IItemDownloadOwner& refresh, CAuctionServer* adapter,
                                            std::string number, std::string itemDescription, CItem* forItem)
-    : owner(refresh), server(adapter), itemNumber(std::move(number)), description(std::move(itemDescription)), item(forItem)
+    : owner(refresh), server(adapter), itemNumber(std::move(number)), description(std::move(itemDescription)),
+      item(forItem)
 {
     proxyCredentials = owner.ProxyCredentials();
 }
@@ -20,7 +21,7 @@ int CDownAuctionItemInfo::OnDownloaded(bool& fetchAgain)
     // path then ends in OnError, which ignores it silently.
     if (item.load() == nullptr || cancelRequested || server == nullptr)
         return 1;
-    const int result = server->ParsePage(localFile, info, url, fetchAgain, pagesParsed, itemNumber);
+    const int result = server->ReadDownload(*this, fetchAgain);
     if (fetchAgain)
         ++pagesParsed;
     return result;
@@ -29,15 +30,26 @@ int CDownAuctionItemInfo::OnDownloaded(bool& fetchAgain)
 std::string CDownAuctionItemInfo::ErrorMessage() const
 {
     const std::string site = server != nullptr ? server->GetDisplayName() : std::string();
-    if (description.empty())
-        return FormatText(LoadResString(5), {itemNumber, site});
-    return FormatText(LoadResString(4), {itemNumber, site, description});
+    std::string message = description.empty() ? FormatText(LoadResString(5), {itemNumber, site})
+                                              : FormatText(LoadResString(4), {itemNumber, site, description});
+    if (!failureReason.empty())
+        message += "\n" + failureReason;
+    return message;
+}
+
+bool CDownAuctionItemInfo::PrepareRequest()
+{
+    failureReason.clear();
+    return server == nullptr || server->PrepareRequest(*this, failureReason);
 }
 
 int CDownAuctionItemInfo::OnError()
 {
     if (item.load() == nullptr)
         return IItemDownloadOwner::kIgnore;
+    delayBeforeRequestMs = 0;
+    if (server != nullptr && server->RetryQuietly(*this))
+        return IItemDownloadOwner::kRetry;
     const int answer = owner.AskAbortRetryIgnore(ErrorMessage());
     if (answer == IItemDownloadOwner::kRetry || answer == IItemDownloadOwner::kAbort)
         return answer;

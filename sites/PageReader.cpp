@@ -236,6 +236,22 @@ std::string CAuctionServer::GetSearchBase(bool)
     return {};
 }
 
+bool CAuctionServer::PrepareRequest(CDownAuctionItemInfo&, std::string&)
+{
+    return true;
+}
+
+bool CAuctionServer::RetryQuietly(CDownAuctionItemInfo&)
+{
+    return false;
+}
+
+int CAuctionServer::ReadDownload(CDownAuctionItemInfo& download, bool& fetchAgain)
+{
+    return ParsePage(download.localFile, download.info, download.url, fetchAgain, download.pagesParsed,
+                     download.itemNumber);
+}
+
 bool CAuctionServer::StartItemDownload(CItem* item, IItemDownloadOwner& owner)
 {
     if (item == nullptr || HasDownloadFor(typeid(CDownAuctionItemInfo), item, true))

@@ -7,6 +7,7 @@
 #include "sites/AuclandServer.h"
 #include "sites/AuctionServer.h"
 #include "sites/CnetServer.h"
+#include "sites/EbayApiServer.h"
 #include "sites/EbayServer.h"
 #include "sites/ExciteServer.h"
 #include "sites/IbazarServer.h"
@@ -53,6 +54,11 @@ struct ServerTable
         add(new CIbazarServer("Romance", 168, "", 69, CIbazarServer::kFrance));
         add(new CIbazarServer("W. Europe", 169, "", 73, CIbazarServer::kItaly));
         add(new CCnetServer("Pacific", 170, "CnetC", 68));
+        // Today's eBay marketplaces, read through eBay's API (ids from 201; older readers keep
+        // their items as items of an unknown server).
+        const int regions[] = {68, 80, 72, 69, 73, 70, 209, 78};
+        for (std::size_t i = 0; i < CEbayApiServer::kMarketplaces.size(); ++i)
+            add(new CEbayApiServer(201 + static_cast<int>(i), regions[i], CEbayApiServer::kMarketplaces[i]));
     }
 };
 

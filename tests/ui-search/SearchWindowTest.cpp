@@ -70,7 +70,7 @@ TEST_F(SearchWindowTest, OpensOnTheStoredServerElseEbay)
 {
     CSearchWindow* window = Open();
     EXPECT_EQ(window->windowTitle(), "Search Items");
-    EXPECT_EQ(window->ServerList()->count(), 22);
+    EXPECT_EQ(window->ServerList()->count(), 30);
     EXPECT_EQ(window->ServerList()->currentData().toInt(), 107);
     EXPECT_TRUE(window->MiniWindowBox()->isChecked());
     EXPECT_FALSE(window->LaunchButton()->isEnabled());
@@ -259,7 +259,7 @@ TEST_F(SearchWindowTest, EachServersUrlEqualsTheCommandLinesUrl)
         EXPECT_EQ(ToQt(url), QString::fromUtf8(cli.readAllStandardOutput()).trimmed()) << id;
         ++compared;
     }
-    EXPECT_EQ(compared, 22);
+    EXPECT_EQ(compared, 30);
     window->close();
 }
 

@@ -122,7 +122,8 @@ bool HasProxyCredentials(const Request& request, const Fault& fault)
 }
 
 // Reads the request head up to the blank line; false when the client sends nothing usable.
-bool ReadHead(int fd, const std::atomic<bool>& stopping, std::string& head)
+// `rest` gets what followed the head in the same reads (the start of a body).
+bool ReadHead(int fd, const std::atomic<bool>& stopping, std::string& head, std::string& rest)
 {
     std::string buffer;
     long waited = 0;
@@ -146,16 +147,51 @@ bool ReadHead(int fd, const std::atomic<bool>& stopping, std::string& head)
             return false;
         buffer.append(chunk, static_cast<size_t>(n));
         size_t end = buffer.find("\r\n\r\n");
-        if (end == std::string::npos)
+        size_t blank = 4;
+        if (end == std::string::npos) {
             end = buffer.find("\n\n");
+            blank = 2;
+        }
         if (end != std::string::npos) {
             head = buffer.substr(0, end);
+            rest = buffer.substr(end + blank);
             return true;
         }
         if (buffer.size() > kMaxHead)
             return false;
     }
     return false;
+}
+
+// Reads and drops a request body (a form posted to a token endpoint) so that closing the
+// connection after the answer does not reset it while the client still reads; a body beyond
+// 1 MB, or one that stops coming, is left.
+void DrainBody(int fd, const std::atomic<bool>& stopping, const Request& request, std::size_t alreadyRead)
+{
+    const std::string* length = request.Header("content-length");
+    if (length == nullptr || length->empty() || length->size() > 7 ||
+        length->find_first_not_of("0123456789") != std::string::npos)
+        return;
+    std::size_t left = std::stoul(*length);
+    left = left > alreadyRead ? left - alreadyRead : 0;
+    char chunk[4096];
+    long waited = 0;
+    while (left > 0 && !stopping && waited < kHeadTimeoutMs) {
+        pollfd p{fd, POLLIN, 0};
+        const int ready = poll(&p, 1, static_cast<int>(kPollSliceMs));
+        if (ready == 0) {
+            waited += kPollSliceMs;
+            continue;
+        }
+        if (ready < 0 && errno == EINTR)
+            continue;
+        const ssize_t n = ready < 0 ? -1 : recv(fd, chunk, std::min(sizeof chunk, left), 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return;
+        left -= static_cast<std::size_t>(n);
+    }
 }
 
 } // namespace
@@ -372,9 +408,10 @@ bool Server::Pause(int fd, long ms)
 void Server::Serve(int fd)
 {
     std::string head;
+    std::string bodyStart;
     Request request;
     std::string error;
-    if (!ReadHead(fd, stopping, head)) {
+    if (!ReadHead(fd, stopping, head, bodyStart)) {
         Forget(fd);
         return;
     }
@@ -387,6 +424,7 @@ void Server::Serve(int fd)
         finish();
         return;
     }
+    DrainBody(fd, stopping, request, bodyStart.size());
     if (!request.proxyStyle && request.path.rfind("/__sim/", 0) == 0) {
         if (request.path == "/__sim/stats") {
             SendAll(fd, Simple(200, "application/json", Stats().ToJson()));
