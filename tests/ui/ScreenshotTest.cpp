@@ -5,6 +5,7 @@
 
 #include "core/document/LotwardDoc.h"
 #include "core/item/Item.h"
+#include "core/refresh/RefreshService.h"
 #include "ui/ItemListModel.h"
 #include "ui/LotwardView.h"
 #include "ui/MainFrame.h"
@@ -67,6 +68,7 @@ void Shoot(bool french, const QString& file)
     settings.WriteInt("Main Window", "Bottom", 560);
     CLotwardApp app(settings, folder.Path());
     ASSERT_TRUE(app.InitInstance({QStringLiteral("Lotward")}));
+    app.Refresh()->Shutdown(); // the sample rows are filled by hand, not from a site
     FillSampleList(app.Document());
     CLotwardView& view = *app.Frame()->ItemView();
     view.setCurrentIndex(view.ItemModel()->index(1, 0));

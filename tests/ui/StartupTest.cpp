@@ -5,6 +5,7 @@
 
 #include "core/document/LotwardDoc.h"
 #include "core/options/AppOptions.h"
+#include "core/refresh/RefreshService.h"
 #include "ui/AboutBox.h"
 #include "ui/CommandIds.h"
 #include "ui/MainFrame.h"
@@ -153,6 +154,7 @@ TEST(Startup, SavingOverAFileAnotherProgramChangedAsksFirst)
     CMemorySettingsStore settings;
     CLotwardApp app(settings, folder.Path());
     ASSERT_TRUE(app.InitInstance({QStringLiteral("Lotward"), path}));
+    app.Refresh()->Shutdown(); // the added item goes to no site
     AddEbayItems(app.Document(), {"9"});
     {
         CLotwardDoc other;
