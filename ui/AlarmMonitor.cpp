@@ -51,7 +51,8 @@ void CAlarmMonitor::Raise(CLotwardDoc& doc, const std::vector<CItem*>& fired)
         // The notification is the message's desktop form: it follows the "message" choice.
         if (message)
             PostDesktopNotification(
-                ResFormat(kStrAlarmNotifyTitle, {ToQt(item->GetItemNumber()), ToQt(item->GetDisplayText(kColServer))}),
+                ResFormat(kStrAlarmNotifyTitle,
+                          {ToQt(item->GetItemNumber()), ToQt(item->GetDisplayText(kColServer))}),
                 ResFormat(kStrAlarmNotifyBody,
                           {ToQt(item->description), ToQt(item->GetDisplayText(kColEndDateLocal))}));
     }

@@ -87,10 +87,12 @@ QVariant CItemListModel::data(const QModelIndex& index, int role) const
     const int columnId = columnIds[static_cast<std::size_t>(index.column())];
     if (columnId == kColTimeLeft) {
         if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
-            return item->finished == 1 && item->GetEndDateLocal() ? ResText(kStrTimeLeftEnded)
-                                                                   : TimeLeftText(item->GetEndDateLocal(), clock());
+            return item->finished == 1 && item->GetEndDateLocal()
+                       ? ResText(kStrTimeLeftEnded)
+                       : TimeLeftText(item->GetEndDateLocal(), clock());
         if (role == Qt::ForegroundRole)
-            return WithinAlarmLead(*item, clock()) && alarmColor.isValid() ? QVariant(alarmColor) : QVariant();
+            return WithinAlarmLead(*item, clock()) && alarmColor.isValid() ? QVariant(alarmColor)
+                                                                           : QVariant();
     }
     switch (role) {
     case Qt::DisplayRole:

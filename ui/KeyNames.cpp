@@ -15,9 +15,12 @@ QString CKeyNameTranslator::translate(const char* context, const char* sourceTex
         const char* name;
         int id;
     } names[] = {
-        {"Del", kStrKeyDel},     {"Return", kStrKeyReturn}, {"Enter", kStrKeyEnter},         {"Ins", kStrKeyIns},
-        {"Esc", kStrKeyEsc},     {"Ctrl", kStrKeyCtrl},     {"Shift", kStrKeyShift},         {"Alt", kStrKeyAlt},
-        {"Space", kStrKeySpace}, {"Backspace", kStrKeyBackspace}, {"Tab", kStrKeyTab},
+        {"Del", kStrKeyDel},     {"Return", kStrKeyReturn},
+        {"Enter", kStrKeyEnter}, {"Ins", kStrKeyIns},
+        {"Esc", kStrKeyEsc},     {"Ctrl", kStrKeyCtrl},
+        {"Shift", kStrKeyShift}, {"Alt", kStrKeyAlt},
+        {"Space", kStrKeySpace}, {"Backspace", kStrKeyBackspace},
+        {"Tab", kStrKeyTab},
     };
     for (const auto& entry : names)
         if (std::strcmp(entry.name, sourceText) == 0)

@@ -5,9 +5,9 @@
 
 #include "core/document/LotwardDoc.h"
 
+#include <QStringList>
 #include <QStyledItemDelegate>
 #include <QTimer>
-#include <QStringList>
 #include <QTreeView>
 
 #include <string>

@@ -40,7 +40,8 @@ bool WithinAlarmLead(const CItem& item, std::time_t now)
     const std::time_t end = item.GetEndDateLocal();
     if (end == 0 || item.finished == 1 || now >= end)
         return false;
-    const std::time_t lead = item.alarmMode != kAlarmDefault ? item.alarmSeconds : GetIntOption(kOptAlarmSeconds);
+    const std::time_t lead =
+        item.alarmMode != kAlarmDefault ? item.alarmSeconds : GetIntOption(kOptAlarmSeconds);
     return end - now <= lead;
 }
 

@@ -60,8 +60,9 @@ TEST(TimeLeft, TextCountsDaysHoursMinutesAndSecondsInTheLastHour)
     {
         long long left;
         const char* text;
-    } cases[] = {{-5, "Ended"},    {0, "Ended"},        {1, "0m 01s"},       {59, "0m 59s"},          {3599, "59m 59s"},
-                 {3600, "1h 00m"}, {86399, "23h 59m"}, {86400, "1d 0h 00m"}, {86400 * 3 + 3600 * 4 + 65, "3d 4h 01m"}};
+    } cases[] = {{-5, "Ended"},      {0, "Ended"},         {1, "0m 01s"},
+                 {59, "0m 59s"},     {3599, "59m 59s"},    {3600, "1h 00m"},
+                 {86399, "23h 59m"}, {86400, "1d 0h 00m"}, {86400 * 3 + 3600 * 4 + 65, "3d 4h 01m"}};
     for (const auto& c : cases)
         EXPECT_EQ(TimeLeftText(kNow + c.left, kNow), QString::fromLatin1(c.text)) << c.left;
     EXPECT_EQ(TimeLeftText(0, kNow), QString()) << "no end date known";
@@ -96,7 +97,8 @@ TEST(TimeLeft, ColumnShowsSortsColoursAndTicksOnlyItsOwnCells)
     EXPECT_EQ(Cell(view, 3, column), "1d 1h 00m");
     // Within its 600 s lead time only the second item shows in the alarm colour.
     for (int row = 0; row < 4; ++row)
-        EXPECT_EQ(view.ItemModel()->data(view.ItemModel()->index(row, column), Qt::ForegroundRole).isValid(), row == 1)
+        EXPECT_EQ(view.ItemModel()->data(view.ItemModel()->index(row, column), Qt::ForegroundRole).isValid(),
+                  row == 1)
             << row;
 
     // The clock moves on: the tick announces the Time Left cells only; nothing is rebuilt.
