@@ -184,7 +184,8 @@ CAboutBox::CAboutBox(QStatusBar* bar, QWidget* parent) : QDialog(parent), status
     links->setColumnStretch(1, 1);
 
     auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(ResText(kStrButtonOk), QDialogButtonBox::AcceptRole)->setDefault(true);
+    QPushButton* ok = buttons->addButton(ResText(kStrButtonOk), QDialogButtonBox::AcceptRole);
+    ok->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 
     auto* body = new QVBoxLayout;
@@ -202,6 +203,9 @@ CAboutBox::CAboutBox(QStatusBar* bar, QWidget* parent) : QDialog(parent), status
     layout->addWidget(banner);
     layout->addLayout(body);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    // Enter closes the box: the links come first in the tab order, so OK takes the focus.
+    ok->setFocus(Qt::OtherFocusReason);
+    setWindowFlag(Qt::WindowMinMaxButtonsHint, false);
 }
 
 CAboutBox::~CAboutBox()

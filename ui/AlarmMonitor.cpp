@@ -42,20 +42,24 @@ void CAlarmMonitor::Raise(CLotwardDoc& doc, const std::vector<CItem*>& fired)
 {
     if (fired.empty())
         return;
+    const int behavior = GetIntOption(kOptAlarmBehavior);
+    const bool message = behavior == kBehaviorMessage || behavior == kBehaviorBoth;
     for (CItem* item : fired) {
         doc.SetModifiedFlag();
         item->readState = 0;
         doc.UpdateAllViews(kHintItemChanged, item);
-        PostDesktopNotification(
-            ResFormat(kStrAlarmNotifyTitle, {ToQt(item->GetItemNumber()), ToQt(item->GetDisplayText(kColServer))}),
-            ResFormat(kStrAlarmNotifyBody,
-                      {ToQt(item->description), ToQt(item->GetDisplayText(kColEndDateLocal))}));
+        // The notification is the message's desktop form: it follows the "message" choice.
+        if (message)
+            PostDesktopNotification(
+                ResFormat(kStrAlarmNotifyTitle,
+                          {ToQt(item->GetItemNumber()), ToQt(item->GetDisplayText(kColServer))}),
+                ResFormat(kStrAlarmNotifyBody,
+                          {ToQt(item->description), ToQt(item->GetDisplayText(kColEndDateLocal))}));
     }
 
-    const int behavior = GetIntOption(kOptAlarmBehavior);
     if ((behavior == kBehaviorSound || behavior == kBehaviorBoth) && soundPlayer)
         soundPlayer(QFile::decodeName(QByteArray::fromStdString(GetAlarmSoundFile())));
-    if (behavior != kBehaviorMessage && behavior != kBehaviorBoth)
+    if (!message)
         return;
 
     if (dialog) {

@@ -3,12 +3,38 @@
 #include "core/document/LotwardDoc.h"
 #include "core/item/Item.h"
 #include "ui/Artwork.h"
+#include "ui/TimeLeft.h"
+#include "ui/UiStrings.h"
 #include "ui/UiText.h"
 
+#include <algorithm>
 #include <unordered_map>
 
-CItemListModel::CItemListModel(CLotwardDoc& document, QObject* parent) : QAbstractTableModel(parent), doc(document)
+CItemListModel::CItemListModel(CLotwardDoc& document, QObject* parent)
+    : QAbstractTableModel(parent), doc(document), clock([] { return std::time(nullptr); })
 {
+}
+
+void CItemListModel::SetClock(std::function<std::time_t()> now)
+{
+    clock = std::move(now);
+}
+
+bool CItemListModel::HasTimeLeft() const
+{
+    return std::find(columnIds.begin(), columnIds.end(), kColTimeLeft) != columnIds.end();
+}
+
+void CItemListModel::TimeLeftChanged(int first, int last)
+{
+    first = std::max(first, 0);
+    last = std::min(last, rowCount() - 1);
+    if (first > last)
+        return;
+    for (std::size_t column = 0; column < columnIds.size(); ++column)
+        if (columnIds[column] == kColTimeLeft)
+            emit dataChanged(index(first, static_cast<int>(column)), index(last, static_cast<int>(column)),
+                             {Qt::DisplayRole, Qt::ForegroundRole});
 }
 
 int CItemListModel::rowCount(const QModelIndex& parent) const
@@ -58,10 +84,20 @@ QVariant CItemListModel::data(const QModelIndex& index, int role) const
     const CItem* item = ItemAt(index.row());
     if (!item || index.column() >= static_cast<int>(columnIds.size()))
         return {};
+    const int columnId = columnIds[static_cast<std::size_t>(index.column())];
+    if (columnId == kColTimeLeft) {
+        if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+            return item->finished == 1 && item->GetEndDateLocal()
+                       ? ResText(kStrTimeLeftEnded)
+                       : TimeLeftText(item->GetEndDateLocal(), clock());
+        if (role == Qt::ForegroundRole)
+            return WithinAlarmLead(*item, clock()) && alarmColor.isValid() ? QVariant(alarmColor)
+                                                                           : QVariant();
+    }
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
-        return ToQt(item->GetDisplayText(columnIds[static_cast<std::size_t>(index.column())]));
+        return ToQt(item->GetDisplayText(columnId));
     case Qt::DecorationRole:
         return index.column() == 0 ? QVariant(ItemStateIcon(IconIndex(*item))) : QVariant();
     case Qt::FontRole:

@@ -3,8 +3,11 @@
 // holds only its item's address; text, icon and font are read from the item when drawn.
 
 #include <QAbstractTableModel>
+#include <QColor>
 #include <QFont>
 
+#include <ctime>
+#include <functional>
 #include <vector>
 
 class CItem;
@@ -28,6 +31,13 @@ public:
     // Icon index of an item: 2 alarm raised, 1 finished, 0 otherwise.
     static int IconIndex(const CItem& item);
 
+    // The clock the Time Left column counts against (tests fix it).
+    void SetClock(std::function<std::time_t()> now);
+    bool HasTimeLeft() const;
+    // Rows `first`..`last` of the Time Left column have a new text (the clock moved on).
+    void TimeLeftChanged(int first, int last);
+    void SetAlarmColor(const QColor& color) { alarmColor = color; }
+
     void SetBoldUnread(bool bold, const QFont& normal, const QFont& boldFont);
     bool BoldUnread() const { return boldUnread; }
 
@@ -47,4 +57,6 @@ private:
     QFont normalFont;
     QFont boldFont;
     mutable int lastFound = 0;
+    std::function<std::time_t()> clock;
+    QColor alarmColor;
 };

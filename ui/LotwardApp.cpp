@@ -12,6 +12,7 @@
 #include "ui/BookmarkDialogCommands.h"
 #include "ui/AboutBox.h"
 #include "ui/CommandIds.h"
+#include "ui/KeyNames.h"
 #include "ui/SheetDisplayOpt.h"
 #include "ui/SheetOption.h"
 #include "ui/LotwardView.h"
@@ -112,6 +113,8 @@ bool CLotwardApp::InitInstance(const QStringList& arguments)
     // A missing or unreadable pack leaves the program in English and "Language" as it is.
     if (GetIntOption(3) == 1)
         languageLoaded = LoadLanguagePack(NativePath(LanguagePackPath()));
+    keyNames = std::make_unique<CKeyNameTranslator>();
+    QCoreApplication::installTranslator(keyNames.get());
 
     auto* splash = new CSplashWindow;
     splash->show();
@@ -186,6 +189,7 @@ void CLotwardApp::ExitInstance()
         StopRefreshAndWait();
         refresh.reset();
     }
+    keyNames.reset();
     ResetLanguage();
     if (options) {
         options->Write(settings);

@@ -16,6 +16,7 @@ class CLotwardDoc;
 class CMainFrame;
 class CRefreshService;
 class ISettingsStore;
+class QTranslator;
 class QWidget;
 
 class CLotwardApp : public QObject
@@ -82,6 +83,7 @@ private:
     std::unique_ptr<CLotwardDoc> doc;
     std::unique_ptr<CMainFrame> frame;
     std::unique_ptr<CRefreshService> refresh;
+    std::unique_ptr<QTranslator> keyNames; // shortcut texts in the program's language
     bool languageLoaded = false;
     bool exited = false;
 };

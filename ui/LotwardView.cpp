@@ -6,6 +6,7 @@
 #include "ui/ItemListModel.h"
 #include "ui/MainFrame.h"
 #include "ui/MessageBox.h"
+#include "ui/TimeLeft.h"
 #include "ui/UiStrings.h"
 #include "ui/UiText.h"
 
@@ -17,6 +18,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QUrl>
 
@@ -107,16 +109,14 @@ CLotwardView::CLotwardView(CLotwardDoc& document, ISettingsStore& store, CMainFr
     header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     connect(header(), &QHeaderView::sectionClicked, this, &CLotwardView::SortByColumn);
 
-    // Without the focus the selection stays visible, drawn in the normal text colour on grey.
-    QPalette pal = palette();
-    pal.setColor(QPalette::Inactive, QPalette::Highlight, QColor(192, 192, 192));
-    pal.setColor(QPalette::Inactive, QPalette::HighlightedText, pal.color(QPalette::Active, QPalette::Text));
-    setPalette(pal);
+    listModel->SetAlarmColor(AlarmTextColor(palette()));
 
     trackChanges = settings.GetInt("Settings", "TrackChanges", 1) != 0;
     readTime = settings.GetInt("Settings", "ReadTime", 3);
     readTimer.setSingleShot(true);
     connect(&readTimer, &QTimer::timeout, this, &CLotwardView::OnReadTimer);
+    timeLeftTimer.setInterval(1000);
+    connect(&timeLeftTimer, &QTimer::timeout, this, &CLotwardView::TickTimeLeft);
     ApplyFonts();
 
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &CLotwardView::UpdatePasteState);
@@ -170,19 +170,24 @@ void CLotwardView::OnDocumentUpdate(CLotwardDoc&, int hint, CItem* item)
 {
     switch (hint) {
     case kHintItemChanged:
-        if (item)
+        if (item) {
             listModel->RowChanged(item);
+            FilterRow(listModel->RowOf(item));
+        }
         break;
     case kHintColumns:
         RebuildColumns();
+        ApplyFilter();
         break;
     case kHintItemRemoved:
         if (item)
             listModel->RemoveRow(item);
         break;
     case kHintItemAdded:
-        if (item)
+        if (item) {
             listModel->AppendRow(item);
+            FilterRow(listModel->RowOf(item));
+        }
         break;
     case kHintOrder:
         listModel->ReorderRows();
@@ -190,9 +195,28 @@ void CLotwardView::OnDocumentUpdate(CLotwardDoc&, int hint, CItem* item)
     default:
         RebuildColumns();
         RebuildRows();
+        ApplyFilter();
         break;
     }
     frame.UpdateCommandUI();
+}
+
+void CLotwardView::TickTimeLeft()
+{
+    // Only the rows in view: the others are drawn with the clock of the moment they show.
+    const int rows = listModel->rowCount();
+    if (rows == 0 || !listModel->HasTimeLeft())
+        return;
+    const QModelIndex top = indexAt(QPoint(1, 1));
+    const QModelIndex bottom = indexAt(QPoint(1, viewport()->height() - 1));
+    listModel->TimeLeftChanged(top.isValid() ? top.row() : 0, bottom.isValid() ? bottom.row() : rows - 1);
+}
+
+void CLotwardView::changeEvent(QEvent* event)
+{
+    QTreeView::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        listModel->SetAlarmColor(AlarmTextColor(palette()));
 }
 
 void CLotwardView::RebuildColumns()
@@ -204,6 +228,11 @@ void CLotwardView::RebuildColumns()
     const CColumnInfoList& columns = doc.Columns();
     for (int i = 0; i < columns.GetCount() && i < listModel->columnCount(); ++i)
         header()->resizeSection(i, columns.GetWidth(i));
+    if (listModel->HasTimeLeft())
+        timeLeftTimer.start();
+    else
+        timeLeftTimer.stop();
+    ShowSortIndicator();
     QItemSelection selection;
     for (CItem* it : selected) {
         const int row = listModel->RowOf(it);
@@ -263,6 +292,72 @@ bool CLotwardView::GetColumnWidth(int position, int& width) const
 }
 
 // ---------------------------------------------------------------------------------------------
+// Filter
+
+void CLotwardView::SetFilterText(const QString& text)
+{
+    const QStringList words = text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+    if (words == filterWords)
+        return;
+    filterWords = words;
+    ApplyFilter();
+}
+
+bool CLotwardView::RowMatches(int row) const
+{
+    if (filterWords.isEmpty())
+        return true;
+    QString text;
+    for (int column = 0; column < listModel->columnCount(); ++column) {
+        text += listModel->data(listModel->index(row, column), Qt::DisplayRole).toString();
+        text += QLatin1Char('\n');
+    }
+    for (const QString& word : filterWords)
+        if (!text.contains(word, Qt::CaseInsensitive))
+            return false;
+    return true;
+}
+
+void CLotwardView::FilterRow(int row)
+{
+    if (row < 0 || (filterWords.isEmpty() && !rowsHidden))
+        return;
+    const bool hide = !RowMatches(row);
+    setRowHidden(row, QModelIndex(), hide);
+    if (hide) {
+        rowsHidden = true;
+        // A row out of sight leaves the selection: Delete or Cut must not reach it unseen.
+        selectionModel()->select(listModel->index(row, 0),
+                                 QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+    }
+}
+
+void CLotwardView::ApplyFilter()
+{
+    if (filterWords.isEmpty() && !rowsHidden)
+        return;
+    const int rows = listModel->rowCount();
+    QItemSelection hidden;
+    bool any = false;
+    setUpdatesEnabled(false);
+    for (int row = 0; row < rows; ++row) {
+        const bool hide = !RowMatches(row);
+        setRowHidden(row, QModelIndex(), hide);
+        if (hide) {
+            any = true;
+            hidden.select(listModel->index(row, 0), listModel->index(row, 0));
+        }
+    }
+    setUpdatesEnabled(true);
+    rowsHidden = any;
+    if (!hidden.isEmpty())
+        selectionModel()->select(hidden, QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+    if (currentIndex().isValid() && isRowHidden(currentIndex().row(), QModelIndex()))
+        setCurrentIndex(QModelIndex());
+    frame.UpdateCommandUI();
+}
+
+// ---------------------------------------------------------------------------------------------
 // Selection and focus
 
 bool CLotwardView::HasSelection() const
@@ -289,7 +384,7 @@ std::vector<CItem*> CLotwardView::SelectedItems() const
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     items.reserve(rows.size());
     for (int row : rows)
-        if (CItem* item = listModel->ItemAt(row))
+        if (CItem* item = listModel->ItemAt(row); item && !isRowHidden(row, QModelIndex()))
             items.push_back(item);
     return items;
 }
@@ -301,7 +396,8 @@ void CLotwardView::currentChanged(const QModelIndex& current, const QModelIndex&
     CItem* item = current.isValid() ? listModel->ItemAt(current.row()) : nullptr;
     // The description pane follows the focused item.
     doc.UpdateAllViews(kHintFocus, item, this);
-    if (item)
+    // The row Qt focuses by itself when the list gains the focus was not looked at by anyone.
+    if (item && !automaticCurrent)
         readTimer.start(std::max(0, readTime) * 1000);
     frame.UpdateCommandUI();
 }
@@ -328,7 +424,10 @@ void CLotwardView::MarkItem(CItem* item, int state)
 
 void CLotwardView::focusInEvent(QFocusEvent* event)
 {
+    // Without a focused row, Qt focuses the first one here (unless a click chooses the row).
+    automaticCurrent = !currentIndex().isValid();
     QTreeView::focusInEvent(event);
+    automaticCurrent = false;
     viewport()->update();
 }
 
@@ -362,8 +461,22 @@ void CLotwardView::SortByColumn(int position)
     lastSortColumn = columnId;
     lastSortAscending = ascending;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    doc.SortItems(columnId, ascending);
+    // Time left runs in the order of the end: the list sorts on the local end date.
+    doc.SortItems(columnId == kColTimeLeft ? kColEndDateLocal : columnId, ascending);
     QApplication::restoreOverrideCursor();
+    ShowSortIndicator();
+}
+
+void CLotwardView::ShowSortIndicator()
+{
+    for (int i = 0; i < listModel->columnCount(); ++i) {
+        if (lastSortColumn && listModel->ColumnId(i) == lastSortColumn) {
+            header()->setSortIndicator(i, lastSortAscending ? Qt::AscendingOrder : Qt::DescendingOrder);
+            header()->setSortIndicatorShown(true);
+            return;
+        }
+    }
+    header()->setSortIndicatorShown(false);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 
 #include "core/document/LotwardDoc.h"
 
+#include <QStringList>
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <QTreeView>
@@ -54,6 +55,14 @@ public:
     bool ReadTimerArmed() const { return readTimer.isActive(); }
 
     void MarkItem(CItem* item, int readState);
+    // Shows only the rows whose shown text holds every word of `text` (any case); empty shows all.
+    void SetFilterText(const QString& text);
+    QString FilterText() const { return filterWords.join(QLatin1Char(' ')); }
+    bool RowShown(int row) const { return !isRowHidden(row, QModelIndex()); }
+
+    // Redraws the Time Left cells of the rows in view (every second while the column shows).
+    void TickTimeLeft();
+    bool TimeLeftTicking() const { return timeLeftTimer.isActive(); }
     void SortByColumn(int position); // a header click
     void OpenItemPage(CItem* item);
 
@@ -76,10 +85,15 @@ protected:
     void dropEvent(QDropEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void RebuildColumns();
     void RebuildRows();
+    void ShowSortIndicator();
+    void ApplyFilter();
+    void FilterRow(int row);
+    bool RowMatches(int row) const;
     void ApplyFonts();
     void OnReadTimer();
     void DeleteSelection(bool copyFirst);
@@ -93,10 +107,14 @@ private:
     CMainFrame& frame;
     CItemListModel* listModel = nullptr;
     QTimer readTimer;
+    QTimer timeLeftTimer;
     bool trackChanges = true;
     int readTime = 3;
+    bool automaticCurrent = false; // the focused row changes without the user
     int lastSortColumn = 0;
     bool lastSortAscending = false;
+    QStringList filterWords;
+    bool rowsHidden = false;
     QString dropText;
     bool pasteAccepted = false;
 };

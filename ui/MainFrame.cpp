@@ -22,7 +22,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -66,7 +68,7 @@ const std::vector<CommandSpec>& CommandTable()
         {kCmdFileSaveAs, kStrLabelSaveAs, {}, -1},
         {kCmdFileSendMail, kStrLabelSend, {}, -1},
         {kCmdFileExport, kStrLabelExport, {}, -1},
-        {kCmdAppExit, kStrLabelExit, {}, -1},
+        {kCmdAppExit, kStrLabelExit, {QKeySequence(Qt::CTRL | Qt::Key_Q)}, -1},
         {kCmdEditCut, kStrLabelCut, {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)},
          int(ToolImage::Cut)},
         {kCmdEditCopy, kStrLabelCopy, {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)},
@@ -125,7 +127,7 @@ CMainFrame::CMainFrame(CLotwardApp& application, CLotwardDoc& document, ISetting
     splitter->setHandleWidth(4);
     view = new CLotwardView(doc, settings, *this, splitter);
     splitter->addWidget(view);
-    setCentralWidget(splitter);
+    setCentralWidget(CreateFilterRow(splitter));
 
     CreateMenus();
     CreateToolbar();
@@ -151,6 +153,40 @@ CMainFrame::~CMainFrame()
     CLotwardView* list = view;
     view = nullptr;
     delete list;
+}
+
+QWidget* CMainFrame::CreateFilterRow(QWidget* below)
+{
+    // The filter box above the list narrows the rows to those holding the words typed.
+    auto* central = new QWidget(this);
+    filterEdit = new QLineEdit(central);
+    filterEdit->setClearButtonEnabled(true);
+    filterEdit->setPlaceholderText(ResText(kStrFilterHint));
+    auto* label = new QLabel(ResText(kStrFilterLabel), central);
+    label->setBuddy(filterEdit);
+    connect(filterEdit, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (view)
+            view->SetFilterText(text);
+    });
+    auto* find = new QAction(this);
+    find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    find->setShortcutContext(Qt::WindowShortcut);
+    connect(find, &QAction::triggered, this, [this] {
+        filterEdit->setFocus(Qt::ShortcutFocusReason);
+        filterEdit->selectAll();
+    });
+    addAction(find);
+
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(6, 4, 6, 2);
+    row->addWidget(label);
+    row->addWidget(filterEdit, 1);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addLayout(row);
+    layout->addWidget(below, 1);
+    return central;
 }
 
 void CMainFrame::CreateActions()
@@ -214,6 +250,11 @@ void CMainFrame::CreateMenus()
     add(contextMenu, {kCmdOpenInBrowser, 0, kCmdEditCut, kCmdEditCopy, kCmdEditClear, 0, kCmdMarkRead,
                       kCmdMarkUnread, 0, kCmdRefreshItem, 0, kCmdProperties});
     contextMenu->setDefaultAction(actions[kCmdOpenInBrowser]);
+    // The menu draws its default entry in bold; measured in bold too, the entry is not cut.
+    // (Open in Browser is on no other menu.)
+    QFont bold = actions[kCmdOpenInBrowser]->font();
+    bold.setBold(true);
+    actions[kCmdOpenInBrowser]->setFont(bold);
 
     for (QMenu* menu : menuBar()->findChildren<QMenu*>())
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
@@ -457,6 +498,7 @@ void CMainFrame::UpdateCommandUI()
 {
     if (!view)
         return;
+    setWindowModified(doc.IsModified());
     const bool hasItems = doc.GetItemCount() > 0;
     const bool selection = view->HasSelection();
     const bool focused = view->FocusedItem() != nullptr;
@@ -483,7 +525,9 @@ void CMainFrame::UpdateCommandUI()
 
 void CMainFrame::UpdateTitle()
 {
-    setWindowTitle(app.DocumentTitle() + QStringLiteral(" - ") + AppTitle());
+    // "[*]" is where the desktop shows the unsaved-changes mark.
+    setWindowTitle(app.DocumentTitle() + QStringLiteral("[*] - ") + AppTitle());
+    setWindowModified(doc.IsModified());
 }
 
 void CMainFrame::OnTimerTick()

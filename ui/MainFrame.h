@@ -20,6 +20,7 @@ class ISettingsStore;
 class QAction;
 class QLabel;
 class QMenu;
+class QLineEdit;
 class QSplitter;
 class QToolBar;
 
@@ -38,6 +39,7 @@ public:
     QToolBar* ToolBar() const { return toolbar; }
     QMenu* ContextMenu() const { return contextMenu; }
     QSplitter* Splitter() const { return splitter; }
+    QLineEdit* FilterEdit() const { return filterEdit; }
     QLabel* PendingPane() const { return pendingPane; }
 
     // Runs command `id` through the routing: item list, document, frame, application.
@@ -95,6 +97,7 @@ protected:
 
 private:
     struct CommandDef;
+    QWidget* CreateFilterRow(QWidget* below); // returns the central widget holding `below`
     void CreateActions();
     void CreateMenus();
     void CreateToolbar();
@@ -112,6 +115,7 @@ private:
     ISettingsStore& settings;
     CLotwardView* view = nullptr;
     QSplitter* splitter = nullptr;
+    QLineEdit* filterEdit = nullptr;
     QToolBar* toolbar = nullptr;
     QMenu* fileMenu = nullptr;
     QMenu* contextMenu = nullptr;

@@ -71,8 +71,10 @@ void SetDesktopNotificationHook(std::function<void(const QString&, const QString
     Hook() = std::move(hook);
 }
 
-void PostDesktopNotification(const QString& summary, const QString& body)
+void PostDesktopNotification(const QString& summary, const QString& text)
 {
+    // Notification servers read the body as markup: an item's "&" or "<b>" is shown as typed.
+    const QString body = text.toHtmlEscaped();
     if (Hook()) {
         Hook()(summary, body);
         return;

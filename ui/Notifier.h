@@ -7,7 +7,9 @@
 
 #include <functional>
 
+// `body` is plain text; it is escaped for the notification server's markup.
 void PostDesktopNotification(const QString& summary, const QString& body);
 
-// Replaces how notifications are posted (tests); an empty function restores the desktop's.
+// Replaces how notifications are posted (tests; the hook sees the body as sent, escaped); an
+// empty function restores the desktop's.
 void SetDesktopNotificationHook(std::function<void(const QString& summary, const QString& body)> hook);

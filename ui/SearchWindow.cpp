@@ -118,6 +118,9 @@ CSearchWindow::CSearchWindow(CSearchWindowHost windowHost, QWidget* parent)
     if (!SelectServer(settings.GetInt(kSection, "Server", 0)) && !servers.empty())
         serverList->setCurrentIndex(DefaultServerIndex(servers));
     miniWindowBox->setChecked(settings.GetInt(kSection, "Browser Window", 1) != 0);
+    // Without a browser that answers the window-conversation requests the choice can do
+    // nothing, so it is not offered (the stored choice is kept for when one does).
+    miniWindowBox->setVisible(BrowserConversationsExist());
     searches.Load(settings, [](int id) { return FindServer(id) != nullptr; });
     RebuildFindList(-1);
     findCombo->setEditText(QString());

@@ -89,5 +89,25 @@ enum UiStringId : int {
     kStrProxyPrompt = 20141,
     kStrProxyUser = 20142,
     kStrProxyPassword = 20143,
+
+    kStrFilterLabel = 20150,       // "Fi&lter:"
+    kStrFilterHint = 20151,        // "Words the rows must contain"
+    kStrTimeLeftDays = 20152,      // "%1d %2h %3m"
+    kStrTimeLeftHours = 20153,     // "%1h %2m"
+    kStrTimeLeftMinutes = 20154,   // "%1m %2s"
+    kStrTimeLeftEnded = 20155,     // "Ended"
+
+    // Key names in shortcut texts.
+    kStrKeyDel = 20160,
+    kStrKeyReturn = 20161,
+    kStrKeyEnter = 20162,
+    kStrKeyIns = 20163,
+    kStrKeyEsc = 20164,
+    kStrKeyCtrl = 20165,
+    kStrKeyShift = 20166,
+    kStrKeyAlt = 20167,
+    kStrKeySpace = 20168,
+    kStrKeyBackspace = 20169,
+    kStrKeyTab = 20170,
     kStrSearchCharacterRefused = 20190,
 };

@@ -18,7 +18,8 @@ constexpr AvailableColumn kAvailableColumns[] = {
     {kColServer, 100},        {kColCategory, 100},       {kColFinished, 100},
     {kColCurrentPrice, 100},  {kColInitialPrice, 100},   {kColLocation, 100},
     {kColBidCount, 100},      {kColStartDate, 100},      {kColEndDate, 100},
-    {kColStartDateLocal, 100}, {kColEndDateLocal, 100},  {kColRetrievalDate, 100},
+    {kColStartDateLocal, 100}, {kColEndDateLocal, 100},  {kColTimeLeft, 100},
+    {kColRetrievalDate, 100},
     {kColSeller, 100},        {kColCurrentBuyer, 100},   {kColMemo, 100},
     {kColShippingCharges, 100},
 };

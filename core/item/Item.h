@@ -32,6 +32,9 @@ enum ColumnId : int {
     kColShippingCharges = 125,
     kColStartDateLocal = 126,
     kColEndDateLocal = 127,
+    // Counts down to End Date (Local); its text depends on the clock, so the desktop program
+    // forms it (the item itself gives empty text for it, as for any id it does not know).
+    kColTimeLeft = 128,
 };
 
 enum class ColumnKind { kNone, kText, kDate, kNumber, kPrice };

@@ -27,7 +27,7 @@ TEST(ModelColumns, DefaultsAndAvailableTable)
     std::vector<int> available;
     GetAvailableColumnIds(available);
     const std::vector<int> expected = {103, 104, 105, 106, 110, 111, 112, 113, 114, 115,
-                                       116, 117, 126, 127, 118, 119, 120, 101, 125};
+                                       116, 117, 126, 127, 128, 118, 119, 120, 101, 125};
     EXPECT_EQ(available, expected);
 }
 

@@ -51,7 +51,10 @@ struct AlarmFixture : ::testing::Test
         options.alarmBehavior = 1;
         SetAppOptions(&options);
         monitor.SetSoundPlayer([this](const QString& file) { sounds << file; });
-        SetDesktopNotificationHook([this](const QString& summary, const QString&) { notices << summary; });
+        SetDesktopNotificationHook([this](const QString& summary, const QString& body) {
+            notices << summary;
+            bodies << body;
+        });
     }
     void TearDown() override
     {
@@ -91,6 +94,7 @@ struct AlarmFixture : ::testing::Test
     CAlarmMonitor monitor{nullptr};
     QStringList sounds;
     QStringList notices;
+    QStringList bodies;
 };
 
 using Numbers = std::vector<std::string>;
@@ -108,7 +112,35 @@ TEST_F(AlarmFixture, EndAlarmFiresOnceOnTheFirstCheckPastItsPointAndNeverAgain)
     for (std::time_t later : {kEnd - 590, kEnd - 10, kEnd + 5, kEnd + 86400})
         EXPECT_EQ(Fired(later), Numbers{}) << later;
     EXPECT_EQ(sounds.size(), 1);
-    EXPECT_EQ(notices.size(), 1);
+    EXPECT_EQ(notices.size(), 0) << "behaviour \"sound\" posts no notification";
+}
+
+TEST_F(AlarmFixture, NotificationsFollowTheAlarmBehaviourAndShowTheItemTextAsText)
+{
+    const struct
+    {
+        int behavior;
+        int sounds, notices;
+    } cases[] = {{0, 0, 1}, {1, 1, 0}, {2, 1, 1}};
+    int n = 800;
+    for (const auto& c : cases) {
+        SetOption(&CAppOptions::alarmBehavior, c.behavior);
+        sounds.clear();
+        notices.clear();
+        bodies.clear();
+        CItem* item = AddItem(std::to_string(n++).c_str(), kAlarmEnd, 600, kEnd, 1);
+        item->description = "Salt & pepper <b>set</b>";
+        EXPECT_EQ(Fired(kEnd - 10).size(), 1u) << c.behavior;
+        EXPECT_EQ(sounds.size(), c.sounds) << c.behavior;
+        ASSERT_EQ(notices.size(), c.notices) << c.behavior;
+        if (c.notices) {
+            EXPECT_TRUE(bodies[0].contains(QStringLiteral("Salt &amp; pepper &lt;b&gt;set&lt;/b&gt;")))
+                << bodies[0].toStdString();
+        }
+        if (CAlarmDialog* box = monitor.OpenDialog())
+            delete box;
+        doc.RemoveItem(item);
+    }
 }
 
 TEST_F(AlarmFixture, ItemAddedInsideItsLeadTimeNeverFires)

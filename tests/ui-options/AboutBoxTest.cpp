@@ -13,6 +13,8 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMouseEvent>
+#include <QPushButton>
+#include <QTest>
 #include <QStatusBar>
 
 #include <gtest/gtest.h>
@@ -97,6 +99,20 @@ TEST(AboutBox, HoveringALinkShowsItsTargetInTheStatusBar)
     QCoreApplication::sendEvent(&link, &leave);
     EXPECT_FALSE(link.Hovering());
     EXPECT_TRUE(frame.statusBar()->currentMessage().isEmpty());
+}
+
+TEST(AboutBox, EnterPressesOkRatherThanOpeningTheMailLink)
+{
+    OpenedLinks opened;
+    CAboutBox box;
+    box.show();
+    auto* ok = qobject_cast<QPushButton*>(box.focusWidget());
+    ASSERT_NE(ok, nullptr) << "the mail link must not take the first focus";
+    EXPECT_TRUE(ok->isDefault());
+    QTest::keyClick(ok, Qt::Key_Return);
+    EXPECT_EQ(box.result(), QDialog::Accepted);
+    EXPECT_TRUE(opened.urls.isEmpty());
+    EXPECT_FALSE(box.windowFlags() & Qt::WindowMinimizeButtonHint);
 }
 
 TEST(AboutBox, ALinkOpensOnReleaseOverItsText)

@@ -282,7 +282,7 @@ TEST(DisplaySheet, ColumnsAvailableAreTheTableOnesInAlphabeticalOrder)
         QStringList texts;
         for (int row = 0; row < list->count(); ++row)
             texts << list->item(row)->text();
-        EXPECT_EQ(texts.size(), 19 - 8);
+        EXPECT_EQ(texts.size(), 20 - 8);
         QStringList sorted = texts;
         sorted.sort(Qt::CaseInsensitive);
         EXPECT_EQ(texts, sorted);

@@ -73,6 +73,8 @@ TEST_F(SearchWindowTest, OpensOnTheStoredServerElseEbay)
     EXPECT_EQ(window->ServerList()->count(), 30);
     EXPECT_EQ(window->ServerList()->currentData().toInt(), 107);
     EXPECT_TRUE(window->MiniWindowBox()->isChecked());
+    // No browser here answers the window conversation: the choice is not offered.
+    EXPECT_TRUE(window->MiniWindowBox()->isHidden());
     EXPECT_FALSE(window->LaunchButton()->isEnabled());
     window->SelectServer(152);
     window->MiniWindowBox()->setChecked(false);

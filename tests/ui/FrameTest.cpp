@@ -100,8 +100,8 @@ TEST(FrameMenus, LabelsAndSeparatorsFollowTheCommandGroups)
                                        "-", "Recent File", "-", "E&xit"}));
     EXPECT_EQ(entries[1], QStringList({"Cu&t", "&Copy", "&Paste", "&Delete", "Select &All"}));
     EXPECT_EQ(entries[2], QStringList({"&Toolbar", "&Status Bar", "&Item Description", "-", "&Display Preferences...",
-                                       "Options...", "-", "&Refresh\tF5"}));
-    EXPECT_EQ(entries[3], QStringList({"Add...", "Add from &Bookmarks/Favorites...", "-", "&Search Items..."}));
+                                       "&Options...", "-", "&Refresh\tF5"}));
+    EXPECT_EQ(entries[3], QStringList({"&Add...", "Add from &Bookmarks/Favorites...", "-", "&Search Items..."}));
     EXPECT_EQ(entries[4], QStringList({"FA&Q", "-", "&About Lotwarden..."}));
 
     QStringList context;
@@ -196,7 +196,14 @@ TEST(FrameSplitter, DescriptionPaneTogglesAndTabMovesTheFocus)
 TEST(FrameTitle, NewDocumentIsUntitled)
 {
     RunningApp run;
-    EXPECT_EQ(run.Frame().windowTitle(), "Untitled - Lotwarden");
+    EXPECT_EQ(run.Frame().windowTitle(), "Untitled[*] - Lotwarden");
     EXPECT_EQ(run.Frame().PendingPane()->text(), "Nb of Items pending: 00000");
+    // The title bar carries the unsaved-changes mark while the list has changes.
+    EXPECT_FALSE(run.Frame().isWindowModified());
+    AddEbayItems(run.Doc(), {"5"});
+    EXPECT_TRUE(run.Frame().isWindowModified());
+    run.Doc().SetModifiedFlag(false);
+    run.Frame().UpdateCommandUI();
+    EXPECT_FALSE(run.Frame().isWindowModified());
 }
 

@@ -6,11 +6,13 @@
 #include "core/document/LotwardDoc.h"
 #include "core/options/AppOptions.h"
 #include "core/refresh/RefreshService.h"
+#include "ui/AboutBox.h"
 #include "ui/CommandIds.h"
 #include "ui/MainFrame.h"
 
 #include <QAction>
 #include <QFile>
+#include <QLabel>
 #include <QMenuBar>
 #include <QRegularExpression>
 
@@ -57,10 +59,25 @@ TEST(Startup, FrenchPackReplacesEveryTextWhenLanguageIsOne)
         ASSERT_TRUE(app.InitInstance({QStringLiteral("Lotward")}));
         EXPECT_TRUE(app.LanguagePackLoaded());
         CMainFrame& frame = *app.Frame();
-        EXPECT_EQ(frame.windowTitle(), "Sans titre - Lotwarden");
+        EXPECT_EQ(frame.windowTitle(), "Sans titre[*] - Lotwarden");
         EXPECT_EQ(frame.menuBar()->actions().value(0)->text(), "&Fichier");
         EXPECT_EQ(frame.Action(kCmdFileNew)->iconText(), "Nouveau");
         EXPECT_EQ(frame.Action(kCmdRefresh)->statusTip(), QString::fromUtf8("Mettre à jour l'affichage avec les modifications des objets"));
+        // Key names in the menus' shortcut texts follow the language too.
+        const struct
+        {
+            int command;
+            const char* shown;
+        } keys[] = {{kCmdEditClear, "Suppr"}, {kCmdOpenInBrowser, "Entrée"}, {kCmdProperties, "Alt+Entrée"},
+                    {kCmdEditCut, "Ctrl+X"}, {kCmdAppExit, "Ctrl+Q"}};
+        for (const auto& k : keys)
+            EXPECT_EQ(frame.Action(k.command)->shortcut().toString(QKeySequence::NativeText), QString::fromUtf8(k.shown));
+        EXPECT_EQ(frame.menuBar()->actions().value(1)->text(), QString::fromUtf8("&Édition"));
+        // The context menu's default entry is drawn in bold: it is measured in bold too.
+        EXPECT_TRUE(frame.Action(kCmdOpenInBrowser)->font().bold());
+        CAboutBox about;
+        EXPECT_FALSE(about.VersionLine()->text().contains(QLatin1String("build"))) << about.VersionLine()->text().toStdString();
+        EXPECT_FALSE(about.CopyrightLine()->text().contains(QLatin1String("Copyright")));
         app.ExitInstance();
     }
     EXPECT_EQ(settings.GetInt("Options", "Language", 0), 1);
@@ -75,7 +92,7 @@ TEST(Startup, WithoutThePackTheProgramRunsInEnglishAndKeepsLanguageOne)
         CLotwardApp app(settings, folder.Path());
         ASSERT_TRUE(app.InitInstance({QStringLiteral("Lotward")}));
         EXPECT_FALSE(app.LanguagePackLoaded());
-        EXPECT_EQ(app.Frame()->windowTitle(), "Untitled - Lotwarden");
+        EXPECT_EQ(app.Frame()->windowTitle(), "Untitled[*] - Lotwarden");
         EXPECT_EQ(app.Frame()->menuBar()->actions().value(0)->text(), "&File");
         app.ExitInstance();
     }
@@ -97,7 +114,7 @@ TEST(Startup, DocumentOnTheCommandLineIsOpenedAndRemembered)
     CLotwardApp app(settings, folder.Path());
     ASSERT_TRUE(app.InitInstance({QStringLiteral("Lotward"), path}));
     EXPECT_EQ(app.Document().GetItemCount(), 2);
-    EXPECT_EQ(app.Frame()->windowTitle(), "watch.lwd - Lotwarden");
+    EXPECT_EQ(app.Frame()->windowTitle(), "watch.lwd[*] - Lotwarden");
     EXPECT_EQ(app.RecentFiles().value(0), path);
     app.ExitInstance();
     EXPECT_EQ(settings.GetString("Recent File List", "File1"), QFile::encodeName(path).toStdString());

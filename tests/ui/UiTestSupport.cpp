@@ -54,7 +54,11 @@ void PressInNextModal(const QString& label, QString* seenText)
                     return;
                 }
             }
-            ADD_FAILURE() << "no button " << label.toStdString();
+            QStringList shown;
+            for (QAbstractButton* button : modal->findChildren<QAbstractButton*>())
+                shown << button->text();
+            ADD_FAILURE() << "no button " << label.toStdString() << " in " << modal->metaObject()->className() << ": "
+                          << shown.join(QLatin1Char('|')).toStdString();
             modal->close();
         },
         seenText);

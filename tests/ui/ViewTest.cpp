@@ -14,6 +14,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QDragEnterEvent>
+#include <QFocusEvent>
 #include <QFont>
 #include <QFontMetrics>
 #include <QHeaderView>
@@ -116,6 +117,30 @@ TEST(ViewReadTimer, FocusedItemTurnsReadAndMarkAsUnreadKeepsItUnread)
     SelectRow(view, 1, QItemSelectionModel::ClearAndSelect);
     SelectRow(view, 0, QItemSelectionModel::ClearAndSelect);
     EXPECT_TRUE(QTest::qWaitFor([&] { return first->readState == 1; }, 5000));
+}
+
+TEST(ViewReadTimer, OnlyAFocusChangeTheUserMakesStartsTheTimer)
+{
+    RunningApp run([](CMemorySettingsStore& s) { s.WriteInt("Settings", "ReadTime", 0); });
+    AddEbayItems(run.Doc(), {"1", "2"});
+    CLotwardView& view = run.View();
+    ASSERT_EQ(view.FocusedItem(), nullptr);
+    run.Doc().SetModifiedFlag(false);
+
+    // The list gains the focus (as when a file opens): Qt focuses the first row by itself.
+    QFocusEvent focusIn(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(&view, &focusIn);
+    ASSERT_EQ(view.FocusedItem(), run.Doc().GetItem(0));
+    EXPECT_FALSE(view.ReadTimerArmed());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(run.Doc().GetItem(0)->readState, 0);
+    EXPECT_FALSE(run.Doc().IsModified()) << "Exit would ask to save a list nobody touched";
+
+    // A key the user presses moves the focus and starts the timer.
+    QTest::keyClick(&view, Qt::Key_Down);
+    EXPECT_EQ(view.FocusedItem(), run.Doc().GetItem(1));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return run.Doc().GetItem(1)->readState == 1; }, 5000));
+    EXPECT_TRUE(run.Doc().IsModified());
 }
 
 TEST(ViewReadTimer, AlarmIconUntilMarkedRead)
