@@ -116,7 +116,8 @@ bool CLotwardApp::InitInstance(const QStringList& arguments)
     keyNames = std::make_unique<CKeyNameTranslator>();
     QCoreApplication::installTranslator(keyNames.get());
 
-    auto* splash = new CSplashWindow;
+    // The splash closes itself after a moment; an exit before that takes it along.
+    splash = new CSplashWindow;
     splash->show();
     QCoreApplication::processEvents();
 
@@ -197,6 +198,7 @@ void CLotwardApp::ExitInstance()
         options.reset();
     }
     SaveRecentFiles();
+    delete splash;
     for (const QString& file : filesToDelete)
         QFile::remove(file);
     filesToDelete.clear();

@@ -5,6 +5,7 @@
 // save-changes prompt), and the exit steps.
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -15,6 +16,7 @@ class CAppOptions;
 class CLotwardDoc;
 class CMainFrame;
 class CRefreshService;
+class CSplashWindow;
 class ISettingsStore;
 class QTranslator;
 class QWidget;
@@ -83,6 +85,7 @@ private:
     std::unique_ptr<CLotwardDoc> doc;
     std::unique_ptr<CMainFrame> frame;
     std::unique_ptr<CRefreshService> refresh;
+    QPointer<CSplashWindow> splash;
     std::unique_ptr<QTranslator> keyNames; // shortcut texts in the program's language
     bool languageLoaded = false;
     bool exited = false;

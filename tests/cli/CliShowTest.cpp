@@ -177,7 +177,7 @@ TEST(CliShow, CsvReadsBackWithARealCsvReader)
                      "rows = list(csv.reader(open(sys.argv[1], newline='', encoding='utf-8'), strict=True))\n"
                      "print(len(rows), rows[0][0], len({len(r) for r in rows}))\n",
                      {csvFile}),
-              "23 Id 1\n");
+              "31 Id 1\n");
 }
 
 TEST(CliShow, JsonFollowsTheSchemaAndLeavesThePageTextOut)
@@ -213,5 +213,5 @@ TEST(CliShow, JsonFollowsTheSchemaAndLeavesThePageTextOut)
         Python(dir,
                "import json, sys\nrows = json.load(open(sys.argv[1]))\nprint(len(rows), rows[0]['id'])\n",
                {jsonFile}),
-        "22 107\n");
+        "30 107\n");
 }

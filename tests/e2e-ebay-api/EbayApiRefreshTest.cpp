@@ -139,7 +139,7 @@ protected:
     nlohmann::json Items()
     {
         const nlohmann::json shown =
-            nlohmann::json::parse(Run("show '" + list + "' --json").output, nullptr, false);
+            nlohmann::json::parse(Run("show '" + list + "' --json --page-text").output, nullptr, false);
         return shown.is_object() ? shown["items"] : nlohmann::json::array();
     }
 

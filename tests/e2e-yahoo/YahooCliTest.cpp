@@ -70,8 +70,8 @@ TEST(YahooCli, SearchUrls)
     const std::pair<const char*, const char*> cases[] = {
         {"--server 150 --query 'tin robot' --category 1",
          "http://search.auctions.yahoo.com/search/auc?alocale=0us&acc=us&p=tin+robot&auccat=202501562&s1=end&o1=a\n"},
-        {"--server 150 --query lamp --sort rank --descending",
-         "http://search.auctions.yahoo.com/search/auc?alocale=0us&acc=us&p=lamp&o1=d\n"},
+        {"--server 150 --query lamp --descending",
+         "http://search.auctions.yahoo.com/search/auc?alocale=0us&acc=us&p=lamp&s1=end&o1=d\n"},
         {"--server 161 --query lamp --sort price --descriptions",
          "http://search-desc.auctions.yahoo.com/search/auc?alocale=0ca&acc=ca&p=lamp&s1=cbid&o1=a\n"},
         {"--server 152 --query lampe --sort bids",
@@ -86,6 +86,10 @@ TEST(YahooCli, SearchUrls)
     int status = 0;
     RunLotwarden("search-url --server 154", status);
     EXPECT_NE(status, 0);
+    // Yahoo offers no ranking: asked for one, the command says so instead of dropping it.
+    EXPECT_EQ(RunLotwarden("search-url --server 150 --query lamp --sort rank", status),
+              "lotwarden: Yahoo cannot sort by rank\n");
+    EXPECT_EQ(status, 2);
 }
 
 } // namespace

@@ -126,7 +126,7 @@ TEST_F(YahooRefresh, EnglishAndNationalItemsReadThroughTheSimulator)
             status);
     ASSERT_EQ(status, 0) << refreshOutput;
 
-    const std::string json = Lotwarden("show " + Quote(watchList) + " --json", status);
+    const std::string json = Lotwarden("show " + Quote(watchList) + " --json --page-text", status);
     ASSERT_EQ(status, 0) << json;
 
     struct Expected
