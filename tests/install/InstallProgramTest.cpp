@@ -73,6 +73,9 @@ TEST_F(InstallProgram, SilentInstallThenTheInstalledLotwardStartsOnTheSample)
         GTEST_SKIP() << "xvfb-run and xwininfo are needed to watch the program start";
     auto env = PrivateUserEnv(root.Path());
     env["QT_QPA_PLATFORM"] = "xcb";
+    // In a sanitizer build: the X11 keyboard library reads its buffers with strndup past their
+    // end and the X11 platform keeps its connection data to the end; neither is the program's.
+    env["ASAN_OPTIONS"] = "detect_leaks=0:strict_string_checks=0";
     const ProcessResult run = RunProgram({"xvfb-run", "-a", "-s", "-screen 0 1024x768x24", LW_RUN_LOTWARD_SCRIPT,
                                           Dir() + "/Lotward", Dir() + "/Sample.lwd", "Sample.lwd - Lotwarden"},
                                          env);
