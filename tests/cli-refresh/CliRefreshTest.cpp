@@ -55,71 +55,18 @@ proxy-auth = buyer:s3cret
 title = Pocket watch
 seller = tictoc
 proxy-auth = buyer:s3cret
-
-[ebay-item 2101]
-title = Slow lot 2101
-seller = slowpoke
-bid = 1 $1.00 someone
-header-delay-ms = 50
-chunk-size = 256
-chunk-delay-ms = 10
-
-[ebay-item 2102]
-title = Slow lot 2102
-seller = slowpoke
-bid = 1 $1.00 someone
-header-delay-ms = 50
-chunk-size = 256
-chunk-delay-ms = 10
-
-[ebay-item 2103]
-title = Slow lot 2103
-seller = slowpoke
-bid = 1 $1.00 someone
-header-delay-ms = 50
-chunk-size = 256
-chunk-delay-ms = 10
-
-[ebay-item 2104]
-title = Slow lot 2104
-seller = slowpoke
-bid = 1 $1.00 someone
-header-delay-ms = 50
-chunk-size = 256
-chunk-delay-ms = 10
-
-[ebay-item 2105]
-title = Slow lot 2105
-seller = slowpoke
-bid = 1 $1.00 someone
-header-delay-ms = 50
-chunk-size = 256
-chunk-delay-ms = 10
-
-[ebay-item 2106]
-title = Slow lot 2106
-seller = slowpoke
-bid = 1 $1.00 someone
-header-delay-ms = 50
-chunk-size = 256
-chunk-delay-ms = 10
-
-[ebay-item 2107]
-title = Slow lot 2107
-seller = slowpoke
-bid = 1 $1.00 someone
-header-delay-ms = 50
-chunk-size = 256
-chunk-delay-ms = 10
-
-[ebay-item 2108]
-title = Slow lot 2108
-seller = slowpoke
-bid = 1 $1.00 someone
-header-delay-ms = 50
-chunk-size = 256
-chunk-delay-ms = 10
 )";
+
+// Lots 2101 to 2108 answer slowly, in small chunks, so that an interruption meets them mid-way.
+std::string SlowLots()
+{
+    std::string text;
+    for (int number = 2101; number <= 2108; ++number)
+        text += "\n[ebay-item " + std::to_string(number) + "]\ntitle = Slow lot " + std::to_string(number) +
+                "\nseller = slowpoke\nbid = 1 $1.00 someone\nheader-delay-ms = 50\nchunk-size = 256\n"
+                "chunk-delay-ms = 10\n";
+    return text;
+}
 
 struct RunResult
 {
@@ -137,7 +84,7 @@ protected:
         std::filesystem::create_directories(dir);
         lwsim::RouteTable table;
         std::string error;
-        ASSERT_TRUE(lwsim::LoadScenarioText(kScenario, ".", "test", table, error)) << error;
+        ASSERT_TRUE(lwsim::LoadScenarioText(kScenario + SlowLots(), ".", "test", table, error)) << error;
         server = std::make_unique<lwsim::Server>(std::move(table));
         ASSERT_TRUE(server->Start(error)) << error;
         list = (dir / "list.lwd").string();
