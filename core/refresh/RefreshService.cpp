@@ -36,8 +36,9 @@ void CRefreshService::RefreshItem(CItem& item)
 {
     if (shutDown)
         return;
-    // A new refresh may ask for proxy credentials again.
-    if (PendingCount() == 0)
+    // A new refresh may ask for proxy credentials again. (The engine's busy flag, not a count
+    // of its lists: this runs once per item of a refresh.)
+    if (!IsBusy())
         proxyDeclined = false;
     // The adapter itself refuses a second download for an item already queued or running.
     if (CAuctionServer* server = item.GetServer())
